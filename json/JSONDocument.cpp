@@ -1,0 +1,52 @@
+#include "json/JSONDocument.h"
+
+#include "json/FileReading.h"
+#include "json/JSONLimits.h"
+#include "json/JSONTreeBuilder.h"
+#include "json/NormalizeText.h"
+#include "json/TextDecoding.h"
+
+#include <string>
+#include <utility>
+
+TJSON::TJSON() : TJSONObject(this, nullptr) {}
+
+TJSON* TJSON::Create() { return new TJSON(); }
+
+void TJSON::Destroy() noexcept {
+  // The tree has been let go by now; what stays is the object itself, for
+  // the nodes that callers still hold (see the class comment).
+  std::u16string().swap(FText);
+  --JSONInstanceCount;
+  if (FNodePool.ReleaseDocumentSlot())
+    delete this;
+}
+
+void TJSON::LoadFromFile(const std::u16string& AFileName) {
+  std::u16string text;
+  {
+    const std::string bytes = ujson::ReadWholeFile(AFileName);
+    text = ujson::DecodeFileBytes(bytes);
+  }
+  LoadFromString(std::move(text));
+}
+
+void TJSON::LoadFromString(std::u16string AString) {
+  FText = std::move(AString);
+  ujson::NormalizeText(FText);
+  ujson::CheckTextLength(static_cast<int64_t>(FText.size()));
+  int32_t position = 1;
+  TJSONTreeBuilder(*this, TJSONTreeBuilder::ChildStorage::Pool).Parse(position);
+}
+
+JSONRef JSONFromFile(const std::u16string& AFileName) {
+  CountedRef<TJSON> document(TJSON::Create());
+  document->LoadFromFile(AFileName);
+  return document;
+}
+
+JSONRef JSONFromString(std::u16string AText) {
+  CountedRef<TJSON> document(TJSON::Create());
+  document->LoadFromString(std::move(AText));
+  return document;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "json/JSONObject.h"
+#include "json/NodePool.h"
+
+#include <string>
+
+// The document: the node of the top-level value, which also owns the text
+// every range of its nodes points into, the generating flag and the pool its
+// nodes live in.
+//
+// When its last reference goes, the document is destroyed as a node (its tree
+// is released, its text freed, it leaves the live count), but its object stays
+// allocated until the last node of its pool is gone: nodes that callers still
+// hold can then always find their pool, and their owner reads as an empty
+// document instead of freed memory.
+class TJSON final : public TJSONObject {
+public:
+  // Documents are made by JSONFromFile and JSONFromString, which hand out
+  // the first counted reference.
+  static TJSON* Create();
+
+  void SetIsGenerating(bool Value) override { FIsGenerating = Value; }
+  bool GetIsGenerating() const override { return FIsGenerating; }
+
+  // Reads the file, decodes its bytes and loads the text.
+  void LoadFromFile(const std::u16string& AFileName);
+  // Stores, normalises and parses the text; meant for a new document.
+  void LoadFromString(std::u16string AString);
+
+  std::u16string FText;
+
+private:
+  friend class TJSONObject;
+  friend class TJSONTreeBuilder;
+
+  TJSON();
+  ~TJSON() override = default;
+  void Destroy() noexcept override;
+
+  bool FIsGenerating = false;
+  TNodePool FNodePool;
+};
+
+// A new document loaded from the file; fails with the reason the file could
+// not be read.
+JSONRef JSONFromFile(const std::u16string& AFileName);
+// A new document loaded from the text.
+JSONRef JSONFromString(std::u16string AText);

@@ -1,0 +1,208 @@
+#include "NodeAccess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct Expected {
+  TJSONType kind;
+  int32_t level;
+  TStringElement text;
+  TStringElement name;
+  TStringElement value;
+};
+
+void ExpectNode(const JSONRef& node, const Expected& expected) {
+  EXPECT_EQ(node->GetJType(), expected.kind);
+  EXPECT_EQ(node->GetLevel(), expected.level);
+  EXPECT_EQ(Node(node).TextRange(), expected.text);
+  EXPECT_EQ(Node(node).NameRange(), expected.name);
+  EXPECT_EQ(Node(node).ValueRange(), expected.value);
+}
+
+// Parses the text as it stands, without normalising it first, and reports
+// where the running position ended.
+int32_t ParseRaw(const CountedRef<TJSON>& doc, std::u16string text) {
+  doc->FText = std::move(text);
+  int32_t position = 1;
+  doc->Parse(position);
+  return position;
+}
+
+TEST(Parser, RecordsTheRangesOfAnObjectWithAStringAndAnArrayMember) {
+  CountedRef<TJSON> doc(TJSON::Create());
+  EXPECT_EQ(ParseRaw(doc, u"{\"k\": \"v\", \"n\": [1, \"x\"]}"), 26);
+  ExpectNode(JSONRef(doc), {jt_object, 0, Range(1, 25), Range(0, 0), Range(1, 25)});
+  ASSERT_EQ(doc->GetCount(), 2);
+  JSONRef k = doc->GetChild(0);
+  JSONRef n = doc->GetChild(1);
+  ExpectNode(k, {jt_string, 1, Range(2, 9), Range(3, 3), Range(8, 8)});
+  EXPECT_EQ(k->GetName(), u"k");
+  EXPECT_EQ(k->GetValue(), u"v");
+  ExpectNode(n, {jt_array, 1, Range(12, 24), Range(13, 13), Range(17, 24)});
+  EXPECT_EQ(n->GetValue(), u"[1, \"x\"]");
+  ASSERT_EQ(n->GetCount(), 2);
+  ExpectNode(n->GetChild(0), {jt_variant, 2, Range(18, 18), Range(0, 0), Range(18, 18)});
+  ExpectNode(n->GetChild(1), {jt_variant, 2, Range(21, 23), Range(0, 0), Range(22, 22)});
+  EXPECT_EQ(n->GetChild(1)->GetValue(), u"x");
+}
+
+TEST(Parser, ParsesTheNormalisedTextOfAFileWithLineBreaksAndIndentation) {
+  JSONRef doc = JSONFromString(u"{\r\n  \"a\": 1,\r\n  \"b\": \"x  y\"\r\n}\r\n");
+  EXPECT_EQ(Node(doc).Owner()->FText, u"{ \"a\": 1, \"b\": \"x y\"}\n");
+  ExpectNode(doc, {jt_object, 0, Range(1, 21), Range(0, 0), Range(1, 21)});
+  ASSERT_EQ(doc->GetCount(), 2);
+  ExpectNode(doc->GetChild(0), {jt_variant, 1, Range(3, 8), Range(4, 4), Range(8, 8)});
+  ExpectNode(doc->GetChild(1), {jt_string, 1, Range(11, 20), Range(12, 12), Range(17, 19)});
+  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"x y");
+}
+
+TEST(Parser, TextRangesIncludeTheSpacesThatEndValues) {
+  JSONRef doc = JSONFromString(u" [ 1 , 2 ] ");
+  ExpectNode(doc, {jt_array, 0, Range(1, 10), Range(0, 0), Range(2, 10)});
+  ASSERT_EQ(doc->GetCount(), 2);
+  ExpectNode(doc->GetChild(0), {jt_variant, 1, Range(4, 5), Range(0, 0), Range(4, 4)});
+  ExpectNode(doc->GetChild(1), {jt_variant, 1, Range(8, 9), Range(0, 0), Range(8, 8)});
+  EXPECT_EQ(doc->GetChild(0)->GetText(), u"1");
+}
+
+TEST(Parser, TextsTooShortToHoldAValueLeaveTheDocumentUnparsed) {
+  for (const char16_t* text : {u"", u"{", u"[", u"5", u"\""}) {
+    JSONRef doc = JSONFromString(text);
+    ExpectNode(doc, {jt_unknown, 0, Range(0, 0), Range(0, 0), Range(0, 0)});
+    EXPECT_EQ(doc->GetCount(), 0);
+  }
+}
+
+TEST(Parser, EmptyAndNestedEmptyContainers) {
+  for (const char16_t* text : {u"{}", u"[]"}) {
+    JSONRef doc = JSONFromString(text);
+    EXPECT_EQ(Node(doc).TextRange(), Range(1, 2));
+    EXPECT_EQ(Node(doc).ValueRange(), Range(1, 2));
+    EXPECT_EQ(doc->GetCount(), 0);
+  }
+  JSONRef nested = JSONFromString(u"[[]]");
+  ASSERT_EQ(nested->GetCount(), 1);
+  EXPECT_EQ(nested->GetChild(0)->GetJType(), jt_array);
+  EXPECT_EQ(nested->GetChild(0)->GetCount(), 0);
+}
+
+TEST(Parser, ABareTopLevelValueNeedsADelimiterToBeRead) {
+  JSONRef bare = JSONFromString(u"12");
+  EXPECT_EQ(bare->GetJType(), jt_variant);
+  EXPECT_EQ(Node(bare).ValueRange(), Range(1, -1));
+  EXPECT_EQ(Node(bare).TextRange(), Range(1, -1));
+  EXPECT_EQ(bare->GetValue(), u"");
+  EXPECT_EQ(bare->GetText(), u"");
+
+  EXPECT_EQ(JSONFromString(u"12 ")->GetValue(), u"12");
+
+  JSONRef quoted = JSONFromString(u"\"abc\"");
+  EXPECT_EQ(quoted->GetJType(), jt_variant);
+  EXPECT_EQ(quoted->GetValue(), u"");
+  EXPECT_EQ(quoted->GetText(), u"");
+}
+
+TEST(Parser, IgnoresWhateverFollowsTheTopLevelValue) {
+  JSONRef doc = JSONFromString(u"{\"a\":1} xyz");
+  EXPECT_EQ(doc->GetText(), u"{\"a\":1}");
+  ASSERT_EQ(doc->GetCount(), 1);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"1");
+}
+
+TEST(Parser, CommasAndUnterminatedArraysAreTakenLeniently) {
+  JSONRef trailing = JSONFromString(u"[1,]");
+  ASSERT_EQ(trailing->GetCount(), 1);
+  EXPECT_EQ(trailing->GetChild(0)->GetValue(), u"1");
+
+  JSONRef doubled = JSONFromString(u"[1,,2]");
+  ASSERT_EQ(doubled->GetCount(), 2);
+  EXPECT_EQ(doubled->GetChild(0)->GetValue(), u"1");
+  EXPECT_EQ(doubled->GetChild(1)->GetValue(), u",2");
+
+  // A value starting at the last character is never parsed.
+  EXPECT_EQ(JSONFromString(u"[1,2")->GetCount(), 1);
+  EXPECT_EQ(JSONFromString(u"[1,2,")->GetCount(), 2);
+}
+
+TEST(Parser, ClosingBracketsAreNotMatched) {
+  JSONRef doc = JSONFromString(u"{\"a\":[1}]");
+  EXPECT_EQ(doc->GetJType(), jt_object);
+  ASSERT_EQ(doc->GetCount(), 1);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"[1}");
+}
+
+TEST(Parser, AnUnterminatedStringRunsToTheEndAndReadsEmpty) {
+  JSONRef doc = JSONFromString(u"{\"a\":\"xyz}");
+  ASSERT_EQ(doc->GetCount(), 1);
+  JSONRef a = doc->GetChild(0);
+  EXPECT_EQ(a->GetJType(), jt_string);
+  EXPECT_EQ(a->GetValue(), u"");
+  EXPECT_EQ(Node(doc).TextRange(), Range(1, 8)); // ends before the last two characters
+}
+
+TEST(Parser, AMemberWithoutAColonIsDropped) {
+  JSONRef doc = JSONFromString(u"{\"a\" 1}");
+  EXPECT_EQ(doc->GetJType(), jt_object);
+  EXPECT_EQ(doc->GetCount(), 0);
+  EXPECT_EQ(doc->GetText(), u"");
+}
+
+TEST(Parser, AQuoteAfterABackslashNeverEndsAString) {
+  JSONRef doc = JSONFromString(u"{\"a\":\"c\\\\\"}");
+  ASSERT_EQ(doc->GetCount(), 1);
+  EXPECT_EQ(doc->GetChild(0)->GetJType(), jt_string);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"");
+
+  JSONRef escaped = JSONFromString(u"[\"say \\\"hi\\\"\", 2]");
+  ASSERT_EQ(escaped->GetCount(), 2);
+  EXPECT_EQ(escaped->GetChild(0)->GetValue(), u"say \\\"hi\\\"");
+}
+
+TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAway) {
+  JSONRef joined = JSONFromString(u"[1\t2]");
+  ASSERT_EQ(joined->GetCount(), 1);
+  EXPECT_EQ(joined->GetChild(0)->GetValue(), u"12");
+  EXPECT_EQ(JSONFromString(u"[1,\t2]")->GetCount(), 2);
+  EXPECT_EQ(Node(JSONFromString(u"[1]\r\n")).Owner()->FText, u"[1]\n");
+  EXPECT_EQ(JSONFromString(u"[\"a  b\"]")->GetChild(0)->GetValue(), u"a b");
+}
+
+TEST(Parser, UnicodeEscapesAreDecodedBeforeParsing) {
+  EXPECT_EQ(JSONFromString(u"[\"\\u0041\"]")->GetChild(0)->GetValue(), u"A");
+  // A decoded quote is an ordinary quote to the parser.
+  JSONRef doc = JSONFromString(u"[\"a\\u0022, 1]");
+  ASSERT_EQ(doc->GetCount(), 2);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"a");
+  // An escape ending at the very last character is decoded as well.
+  EXPECT_EQ(Node(JSONFromString(u"[1,\\u0041")).Owner()->FText, u"[1,A");
+}
+
+TEST(Parser, AnEscapeThatIsNoHexNumberIsKeptAndTheLoadGoesOn) {
+  JSONRef doc = JSONFromString(u"{\"a\":\"\\u004\"}");
+  ASSERT_EQ(doc->GetCount(), 1);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"\\u004");
+
+  JSONRef path = JSONFromString(u"{\"p\":\"C:\\\\Users\\\\x\"}");
+  ASSERT_EQ(path->GetCount(), 1);
+  EXPECT_EQ(path->GetChild(0)->GetValue(), u"C:\\\\Users\\\\x");
+  EXPECT_EQ(path->GetChild(0)->GetAsString(), u"C:\\Users\\x");
+}
+
+TEST(Parser, AMemberValueMayBeAnyKindOfValue) {
+  JSONRef doc = JSONFromString(u"{\"o\":{\"p\":null},\"a\":[],\"n\":-1.5e3,\"t\":true,\"s\":\"\"}");
+  ASSERT_EQ(doc->GetCount(), 5);
+  EXPECT_EQ(doc->GetChild(0)->GetJType(), jt_object);
+  EXPECT_EQ(doc->GetChild(0)->GetChild(0)->GetValue(), u"null");
+  EXPECT_EQ(doc->GetChild(1)->GetJType(), jt_array);
+  EXPECT_EQ(doc->GetChild(2)->GetValue(), u"-1.5e3");
+  EXPECT_EQ(doc->GetChild(3)->GetJType(), jt_variant);
+  EXPECT_EQ(doc->GetChild(4)->GetJType(), jt_string);
+  EXPECT_EQ(doc->GetChild(4)->GetValue(), u"");
+  for (int32_t i = 0; i < doc->GetCount(); ++i)
+    EXPECT_EQ(doc->GetChild(i)->GetParent(), doc);
+}
+
+} // namespace
