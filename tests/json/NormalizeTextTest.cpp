@@ -1,0 +1,266 @@
+#include "json/NormalizeText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <string>
+
+namespace {
+
+std::u16string Normalized(std::u16string text) {
+  ujson::NormalizeText(text);
+  return text;
+}
+
+// Readable form of a text for failure messages: printable ASCII as is, everything else as \xHHHH.
+std::string Describe(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c >= 0x21 && c < 0x7F && c != u'\\') {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%04X", static_cast<unsigned>(c));
+      out += hex;
+    }
+  }
+  return out;
+}
+
+// The backward scan done literally, one erase or insert at a time on a 1-based view of the text.
+// Slow, but easy to hold against the description line by line.
+std::u16string ReferenceNormalize(std::u16string text) {
+  const std::ptrdiff_t originalLength = static_cast<std::ptrdiff_t>(text.size());
+  auto at = [&text](std::ptrdiff_t p) -> char16_t {
+    return p >= 1 && p <= static_cast<std::ptrdiff_t>(text.size()) ? text[p - 1] : u'\0';
+  };
+  // "$" and the four characters, read as a C string would be: up to the first NUL.
+  auto hexValue = [](std::u16string digits) -> std::optional<char16_t> {
+    std::u16string number = u"$" + digits;
+    number = number.substr(0, number.find(u'\0'));
+    if (number.size() < 2)
+      return std::nullopt;
+    unsigned value = 0;
+    for (std::size_t k = 1; k < number.size(); ++k) {
+      const std::u16string hexDigits = u"0123456789ABCDEF";
+      const std::u16string lowerDigits = u"0123456789abcdef";
+      std::size_t d = hexDigits.find(number[k]);
+      if (d == std::u16string::npos)
+        d = lowerDigits.find(number[k]);
+      if (d == std::u16string::npos)
+        return std::nullopt;
+      value = value * 16 + static_cast<unsigned>(d);
+    }
+    return static_cast<char16_t>(value);
+  };
+
+  for (std::ptrdiff_t i = originalLength - 1; i >= 1; --i) {
+    const char16_t c = at(i);
+    if (c == u'\t' || c == u'\n' || c == u'\r') {
+      text.erase(static_cast<std::size_t>(i - 1), 1);
+      continue;
+    }
+    if (c == u' ' && at(i + 1) == u' ')
+      text.erase(static_cast<std::size_t>(i), 1);
+    if (c == u'\\' && (at(i + 1) == u'u' || at(i + 1) == u'U') && i + 4 <= originalLength - 1) {
+      const auto unit = hexValue({at(i + 2), at(i + 3), at(i + 4), at(i + 5)});
+      if (unit) {
+        text.erase(static_cast<std::size_t>(i - 1), 6);
+        text.insert(static_cast<std::size_t>(i - 1), 1, *unit);
+      }
+    }
+  }
+  return text;
+}
+
+void ExpectSameAsReferenceOnRandomTexts(const std::u16string& alphabet, unsigned seed, int cases) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> lengthOf(0, 30);
+  std::uniform_int_distribution<std::size_t> letterOf(0, alphabet.size() - 1);
+  int failures = 0;
+  for (int n = 0; n < cases && failures < 10; ++n) {
+    std::u16string text(static_cast<std::size_t>(lengthOf(random)), u' ');
+    for (char16_t& c : text)
+      c = alphabet[letterOf(random)];
+    const std::u16string expected = ReferenceNormalize(text);
+    const std::u16string actual = Normalized(text);
+    if (actual != expected) {
+      ++failures;
+      ADD_FAILURE() << "input    " << Describe(text) << "\nexpected " << Describe(expected)
+                    << "\nactual   " << Describe(actual);
+    }
+  }
+}
+
+TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanOnRandomTexts) {
+  const std::u16string alphabet{u' ', u'\t', u'\n', u'\r', u'\\', u'u', u'U', u'0',
+                                u'4', u'1',  u'a',  u'F',  u'g',  u'"', u'\0'};
+  ExpectSameAsReferenceOnRandomTexts(alphabet, 20240601u, 100000);
+}
+
+TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanWhenDecodedCharactersFormNewEscapes) {
+  // These digits spell backslash (5C), "u" (75), "U" (55), space (20) and the removed controls
+  // (09, 0A, 0D), so decoded characters meet backslashes, spaces and further escapes.
+  const std::u16string alphabet{u'\\', u'u', u'U', u'0', u'5', u'7', u'C',
+                                u'2',  u'9', u'A', u'D', u' ', u'\n'};
+  ExpectSameAsReferenceOnRandomTexts(alphabet, 77u, 30000);
+}
+
+TEST(NormalizeText, RemovesLineBreaksAndShrinksIndentationOfAFourLineFile) {
+  const std::u16string file = u"{\r\n  \"a\": 1,\r\n  \"b\": \"x  y\"\r\n}\r\n";
+  const std::u16string result = Normalized(file);
+  EXPECT_EQ(result, u"{ \"a\": 1, \"b\": \"x y\"}\n");
+  EXPECT_EQ(result.size(), 22u);
+}
+
+TEST(NormalizeText, RemovesControlsEverywhereButInTheLastPosition) {
+  EXPECT_EQ(Normalized(u"[1\t2]"), u"[12]");
+  EXPECT_EQ(Normalized(u"[1,\t2]"), u"[1,2]");
+  EXPECT_EQ(Normalized(u"[1]\r\n"), u"[1]\n");
+  EXPECT_EQ(Normalized(u"[1]\n\t"), u"[1]\t");
+  EXPECT_EQ(Normalized(u"\r\n\t"), u"\t");
+  EXPECT_EQ(Normalized(u"\t\t"), u"\t");
+  EXPECT_EQ(Normalized(u"\r\r\r\r"), u"\r");
+}
+
+TEST(NormalizeText, LeavesEmptyAndOneCharacterTextsAlone) {
+  EXPECT_EQ(Normalized(u""), u"");
+  EXPECT_EQ(Normalized(u"\t"), u"\t");
+  EXPECT_EQ(Normalized(u" "), u" ");
+  EXPECT_EQ(Normalized(u"\\"), u"\\");
+  EXPECT_EQ(Normalized(std::u16string(1, u'\0')), std::u16string(1, u'\0'));
+}
+
+TEST(NormalizeText, ShrinksEveryRunOfSpacesToOneSpace) {
+  EXPECT_EQ(Normalized(u"\"a  b\""), u"\"a b\"");
+  EXPECT_EQ(Normalized(u"     "), u" ");
+  EXPECT_EQ(Normalized(u"   [ 1 ,  2 ]   "), u" [ 1 , 2 ] ");
+  // Spaces that meet once a control between them is gone are a pair as well.
+  EXPECT_EQ(Normalized(u"a \t \r\n b"), u"a b");
+  EXPECT_EQ(Normalized(u"x\t  \t  "), u"x ");
+}
+
+TEST(NormalizeText, DecodesFourDigitEscapesInEitherLetterCase) {
+  EXPECT_EQ(Normalized(u"\\u0041"), u"A");
+  EXPECT_EQ(Normalized(u"\\U0041"), u"A");
+  EXPECT_EQ(Normalized(u"\"\\u004a\\u004A\""), u"\"JJ\"");
+  EXPECT_EQ(Normalized(u"x\\u00e9y"), u"x\u00e9y");
+  EXPECT_EQ(Normalized(u"\\uFFFF"), u"\uFFFF");
+  EXPECT_EQ(Normalized(u"\\u0000z"), std::u16string({u'\0', u'z'}));
+  EXPECT_EQ(Normalized(u"\\u12345"), u"\u12345");
+}
+
+TEST(NormalizeText, DecodesAnEscapeEndingAtTheLastCharacterButNotOneCutShort) {
+  EXPECT_EQ(Normalized(u"[\"ab\\u0041"), u"[\"abA");
+  EXPECT_EQ(Normalized(u"[\"ab\\u004"), u"[\"ab\\u004");
+  EXPECT_EQ(Normalized(u"\\u"), u"\\u");
+}
+
+TEST(NormalizeText, DecodesAnEscapeWhoseDigitsWereSplitByControls) {
+  EXPECT_EQ(Normalized(u"\\u00\n41"), u"A");
+  EXPECT_EQ(Normalized(u"\\u\r\n0041"), u"A");
+}
+
+TEST(NormalizeText, EndsTheDigitsAtANulAndStillRemovesSixCharacters) {
+  EXPECT_EQ(Normalized(std::u16string(u"\\u4\0zzx", 7)), std::u16string(u"\u0004x"));
+  EXPECT_EQ(Normalized(std::u16string(u"\\u41\0!", 6)), u"A");
+  // No digit before the NUL: not a number, the escape stays.
+  const std::u16string noDigit{u'\\', u'u', u'\0', u'0', u'4', u'1'};
+  EXPECT_EQ(Normalized(noDigit), noDigit);
+}
+
+TEST(NormalizeText, MeasuresTheRoomForDigitsAgainstTheOriginalLength) {
+  // Once the two TABs are gone "\u41" is only four characters long, but the escape fitted in the
+  // original text, so it is decoded with the two positions past the end read as NUL.
+  EXPECT_EQ(Normalized(u"\\u4\t\t1"), u"A");
+  // Here the last position holds a TAB, which is no hex digit.
+  EXPECT_EQ(Normalized(u"\\u41\t\t"), u"\\u41\t");
+}
+
+TEST(NormalizeText, LetsADecodedCharacterCompleteAnEscapeToItsLeft) {
+  // "\u0075" is "u": it joins the backslash before it into "\u0041".
+  EXPECT_EQ(Normalized(u"\\\\u00750041"), u"A");
+  // Two levels deep.
+  EXPECT_EQ(Normalized(u"\\\\\\u0075007500C9"), u"\u00C9");
+  // A backslash before an escape does not protect it.
+  EXPECT_EQ(Normalized(u"\"\\\\u0041\""), u"\"\\A\"");
+}
+
+TEST(NormalizeText, NeverStartsAnEscapeAtADecodedBackslash) {
+  // The decoded backslash lands at the position just scanned, so the scan has passed it; even a
+  // "u" decoded right behind it does not join it.
+  EXPECT_EQ(Normalized(u"\\u005Cu0041"), u"\\u0041");
+  EXPECT_EQ(Normalized(u"\\u005C\\u00750041"), u"\\u0041");
+}
+
+TEST(NormalizeText, KeepsDecodedControlsAndSpacesThatTheScanHasPassed) {
+  EXPECT_EQ(Normalized(u"a\\u000Ab"), u"a\nb");
+  EXPECT_EQ(Normalized(u"\\u0020 "), u"  ");
+  // A real space before a decoded one is still a pair.
+  EXPECT_EQ(Normalized(u" \\u0020"), u" ");
+}
+
+TEST(NormalizeText, DecodesTheEscapesOfASurrogatePairIntoThePair) {
+  EXPECT_EQ(Normalized(u"\"\\uD83D\\uDE00\""), u"\"\U0001F600\"");
+  // Halves on their own are decoded all the same.
+  EXPECT_EQ(Normalized(u"\\uDE00\\uD83D"), std::u16string({char16_t(0xDE00), char16_t(0xD83D)}));
+}
+
+TEST(NormalizeText, LeavesEscapesWithoutHexadecimalDigitsAsTheyStand) {
+  EXPECT_EQ(Normalized(u"\"\\u004\""), u"\"\\u004\"");
+  EXPECT_EQ(Normalized(u"\\u004\""), u"\\u004\"");
+  EXPECT_EQ(Normalized(u"{\"p\": \"C:\\\\Users\\\\x\"}"), u"{\"p\": \"C:\\\\Users\\\\x\"}");
+  EXPECT_EQ(Normalized(u"C:\\Users\\x"), u"C:\\Users\\x");
+  EXPECT_EQ(Normalized(u"\\u 041"), u"\\u 041");
+  EXPECT_EQ(Normalized(u"\\u+041"), u"\\u+041");
+  // A failed escape does not stop the work to its left.
+  EXPECT_EQ(Normalized(u"\\u0041  \\uzzzz\t"), u"A \\uzzzz\t");
+}
+
+// The piece repeated count times, built by doubling so that building stays cheap under sanitizers.
+std::u16string Repeated(const std::u16string& piece, std::size_t count) {
+  std::u16string text = piece;
+  while (text.size() < piece.size() * count)
+    text += text;
+  text.resize(piece.size() * count);
+  return text;
+}
+
+TEST(NormalizeText, HandlesHugeTextsOfTheCharactersThatNeedWork) {
+  // 20 MB of each character that takes the slow path.
+  const std::size_t size = 10'000'000;
+
+  std::u16string spaces(size, u' ');
+  ujson::NormalizeText(spaces);
+  EXPECT_EQ(spaces, u" ");
+
+  std::u16string backslashes(size, u'\\');
+  ujson::NormalizeText(backslashes);
+  EXPECT_EQ(backslashes.size(), size);
+
+  std::u16string lineEnds = Repeated(u"\r\n", size / 4);
+  ujson::NormalizeText(lineEnds);
+  EXPECT_EQ(lineEnds, u"\n");
+
+  const std::u16string failedCopy = Repeated(u"\\u", size / 4);
+  std::u16string failedEscapes = failedCopy;
+  ujson::NormalizeText(failedEscapes);
+  EXPECT_TRUE(failedEscapes == failedCopy);
+
+  std::u16string escapes = Repeated(u"\\u0041", size / 12);
+  ujson::NormalizeText(escapes);
+  EXPECT_EQ(escapes.size(), size / 12);
+  EXPECT_EQ(escapes.find_first_not_of(u'A'), std::u16string::npos);
+
+  // Each decoded "u" completes the escape to its left, all the way down.
+  const std::size_t depth = 500'000;
+  std::u16string nested =
+      std::u16string(depth, u'\\') + u'u' + Repeated(u"0075", depth - 1) + u"0041";
+  ujson::NormalizeText(nested);
+  EXPECT_EQ(nested, u"A");
+}
+
+} // namespace
