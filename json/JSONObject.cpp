@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -18,6 +17,19 @@ int64_t JSONInstanceCount = 0;
 namespace {
 
 bool IsTrimmed(char16_t c) { return c <= u' '; }
+
+// Child lists on the heap hold the count rounded up to a power of two, so
+// appending one child at a time stays amortised constant and the capacity
+// never needs storing.
+size_t HeapListCapacity(int32_t count) { return std::bit_ceil(static_cast<size_t>(count)); }
+
+TJSONObject** AllocateHeapList(size_t capacity) {
+  return std::allocator<TJSONObject*>().allocate(capacity);
+}
+
+void FreeHeapList(TJSONObject** items, int32_t count) {
+  std::allocator<TJSONObject*>().deallocate(items, HeapListCapacity(count));
+}
 
 // Visits a node and all its descendants. Iterative, since documents may be
 // nested far deeper than the call stack allows.
@@ -85,7 +97,7 @@ void TJSONObject::Destroy() noexcept {
 
 void TJSONObject::ClearChilds() noexcept {
   if (FChilds.onHeap_)
-    std::free(FChilds.items_);
+    FreeHeapList(FChilds.items_, FChilds.count_);
   FChilds.items_ = nullptr;
   FChilds.count_ = 0;
   FChilds.onHeap_ = false;
@@ -99,7 +111,7 @@ void TJSONObject::ReleaseChilds() noexcept {
   for (int32_t i = 0; i < count; ++i)
     items[i]->Release();
   if (onHeap)
-    std::free(items);
+    FreeHeapList(items, count);
 }
 
 void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool intoPool) {
@@ -117,19 +129,13 @@ void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool i
     FChilds.onHeap_ = false;
     return;
   }
-  // Heap lists keep a capacity of the count rounded up to a power of two, so
-  // appending one child at a time stays amortised constant.
-  const size_t capacity = std::bit_ceil(static_cast<size_t>(newCount));
-  const size_t oldCapacity =
-      FChilds.onHeap_ ? std::bit_ceil(static_cast<size_t>(oldCount)) : static_cast<size_t>(oldCount);
+  const size_t capacity = HeapListCapacity(static_cast<int32_t>(newCount));
   TJSONObject** items = FChilds.items_;
-  if (!FChilds.onHeap_ || capacity > oldCapacity) {
-    items = static_cast<TJSONObject**>(std::malloc(capacity * sizeof(TJSONObject*)));
-    if (items == nullptr)
-      throw std::bad_alloc();
+  if (!FChilds.onHeap_ || capacity > HeapListCapacity(oldCount)) {
+    items = AllocateHeapList(capacity);
     std::copy_n(FChilds.items_, oldCount, items);
     if (FChilds.onHeap_)
-      std::free(FChilds.items_);
+      FreeHeapList(FChilds.items_, oldCount);
   }
   std::copy_n(childs, count, items + oldCount);
   FChilds.items_ = items;

@@ -1,0 +1,128 @@
+#ifdef _WIN32
+
+#include "json/FileReading.h"
+
+#include "json/JSONError.h"
+#include "json/UnicodeConversion.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace ujson {
+
+namespace {
+
+class FileHandle {
+public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(FileHandle&& other) noexcept
+      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() { Close(); }
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+private:
+  void Close() {
+    if (valid())
+      CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+  HANDLE handle_;
+};
+
+const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string FullPath(const std::u16string& name) {
+  std::u16string path(MAX_PATH, u'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(Wide(name), static_cast<DWORD>(path.size()),
+                                          reinterpret_cast<wchar_t*>(path.data()), nullptr);
+    if (length == 0)
+      return name;
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.assign(length, u'\0'); // length counts the terminating NUL here
+  }
+}
+
+// The system's text without its line end and full stop, since the message adds its own.
+std::u16string SystemDescription(DWORD error) {
+  std::array<wchar_t, 1024> buffer{};
+  DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                     buffer.data(), static_cast<DWORD>(buffer.size()), nullptr);
+  while (length > 0 && (buffer[length - 1] <= L' ' || buffer[length - 1] == L'.'))
+    --length;
+  if (length == 0)
+    return Utf8ToUtf16("System error " + std::to_string(error));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), length);
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::u16string& name, const std::u16string& description) {
+  throw EJSONError(Utf16ToUtf8(u"Cannot open file \"" + FullPath(name) + u"\". " + description));
+}
+
+[[noreturn]] void ThrowReadError() { throw EJSONError("Stream read error"); }
+
+// Returns 0 only at the end of the file.
+std::size_t ReadSome(HANDLE file, char* buffer, std::size_t count) {
+  // ReadFile counts in 32 bits.
+  constexpr std::size_t kChunk = std::size_t{1} << 26;
+  DWORD got = 0;
+  if (!ReadFile(file, buffer, static_cast<DWORD>(std::min(count, kChunk)), &got, nullptr))
+    ThrowReadError();
+  return got;
+}
+
+} // namespace
+
+std::string ReadWholeFile(const std::u16string& fileName) {
+  // The system would stop reading the name at a NUL and open some other file.
+  if (fileName.find(u'\0') != std::u16string::npos)
+    ThrowCannotOpen(fileName, SystemDescription(ERROR_INVALID_NAME));
+  FileHandle file(CreateFileW(Wide(fileName), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    ThrowCannotOpen(fileName, SystemDescription(error));
+  }
+  // Consoles, pipes and other devices may never end.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK)
+    ThrowCannotOpen(fileName, u"Not a regular file");
+
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
+    ThrowReadError();
+  const auto expected = static_cast<std::size_t>(size.QuadPart);
+  std::string bytes(expected, '\0');
+  std::size_t total = 0;
+  while (total < expected) {
+    const std::size_t got = ReadSome(file.get(), bytes.data() + total, expected - total);
+    if (got == 0)
+      ThrowReadError(); // cannot happen while writers are shut out, but never loop on it
+    total += got;
+  }
+  return bytes;
+}
+
+} // namespace ujson
+
+#endif // _WIN32

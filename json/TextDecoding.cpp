@@ -1,0 +1,68 @@
+#include "json/TextDecoding.h"
+
+#include "json/Regional.h"
+#include "json/UnicodeConversion.h"
+
+#include <cstddef>
+
+namespace ujson {
+
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t pairs = bytes.size() / 2;
+  const bool oddByte = bytes.size() % 2 != 0;
+  std::u16string text(pairs + (oddByte ? 1 : 0), u'\0');
+  const unsigned high = bigEndian ? 0 : 1;
+  for (std::size_t i = 0; i < pairs; ++i)
+    text[i] = static_cast<char16_t>(p[2 * i + high] << 8 | p[2 * i + (1 - high)]);
+  if (oddByte)
+    text[pairs] = kReplacement;
+  return text;
+}
+
+// Giving back the spare room costs a copy of the whole text, worth it only when much is spare.
+void ShrinkTo(std::u16string& text, std::size_t length) {
+  text.resize(length);
+  if (length < text.capacity() / 4 * 3)
+    text.shrink_to_fit();
+}
+
+std::u16string DecodeUtf8Lenient(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0');
+  ShrinkTo(text, *DecodeUtf8(bytes, text.data(), Utf8Errors::Replace));
+  return text;
+}
+
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+  return bytes.substr(0, mark.size()) == mark;
+}
+
+} // namespace
+
+std::u16string DecodeFileBytes(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  if (StartsWith(bytes, "\xEF\xBB\xBF"sv))
+    return DecodeUtf8Lenient(bytes.substr(3));
+  if (StartsWith(bytes, "\xFF\xFE"sv))
+    return DecodeUtf16(bytes.substr(2), false);
+  if (StartsWith(bytes, "\xFE\xFF"sv))
+    return DecodeUtf16(bytes.substr(2), true);
+
+  // One pass both validates and decodes. Pure ASCII keeps this result too: every ANSI code page
+  // maps ASCII bytes to themselves.
+  std::u16string text(bytes.size(), u'\0');
+  const auto written = DecodeUtf8(bytes, text.data(), Utf8Errors::Stop);
+  if (!written) {
+    // Release the attempt before the ANSI text of the same size is built.
+    std::u16string().swap(text);
+    return AnsiToUtf16(bytes);
+  }
+  ShrinkTo(text, *written);
+  return text;
+}
+
+} // namespace ujson

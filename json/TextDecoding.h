@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ujson {
+
+// Turns the bytes of a file into text. A byte-order mark (UTF-8, UTF-16LE or UTF-16BE) decides
+// the encoding and is dropped; ill-formed sequences then become U+FFFD. Without a mark, bytes
+// that are well-formed UTF-8 are read as UTF-8 and anything else with the ANSI code page.
+std::u16string DecodeFileBytes(std::string_view bytes);
+
+} // namespace ujson

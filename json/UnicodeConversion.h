@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ujson {
+
+// Lenient conversions for messages and tests: unpaired surrogates and ill-formed UTF-8 become
+// U+FFFD (one per maximal subpart), so they never fail.
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view bytes);
+
+// What DecodeUtf8 does at an ill-formed sequence.
+enum class Utf8Errors { Replace, Stop };
+
+// Decodes `bytes` into `out`, which must have room for bytes.size() units (UTF-16 never needs
+// more units than UTF-8 has bytes). Returns the number of units written, or nothing when
+// `errors` is Stop and an ill-formed sequence was met. The result equals bytes.size() exactly
+// when every byte is ASCII.
+std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf8Errors errors);
+
+} // namespace ujson
