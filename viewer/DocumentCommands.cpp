@@ -1,0 +1,79 @@
+#include "viewer/StatusText.h"
+#include "viewer/ViewerMain.h"
+
+#include "json/JSONGeneration.h"
+#include "json/Regional.h"
+
+#include <array>
+#include <cstdint>
+
+template <class Load> JSONRef TfmMain::TimedLoad(Load&& Parse) {
+  const uint32_t started = app_.TickCount();
+  JSONRef document = Parse();
+  const uint32_t finished = app_.TickCount();
+  // Read now, before the caller lets the previous document go: it still counts.
+  const int64_t live = JSONInstanceCount;
+  StatusBar1.SetText(StatusText(ElapsedTicks(started, finished), live, ujson::DecimalSeparator()));
+  return document;
+}
+
+JSONRef TfmMain::LoadFile(const std::u16string& AFileName) {
+  return TimedLoad([&AFileName] { return JSONFromFile(AFileName); });
+}
+
+JSONRef TfmMain::LoadText(std::u16string AText) {
+  return TimedLoad([&AText] { return JSONFromString(std::move(AText)); });
+}
+
+void TfmMain::TBOpenClick() {
+  const std::optional<std::u16string> chosen = OpenDialog1.Execute(Handle());
+  if (!chosen)
+    return;
+  FRootObj = LoadFile(*chosen);
+  ShowObject(tk::NoNode, FRootObj);
+}
+
+void TfmMain::EditPaste1Execute() {
+  FRootObj = LoadText(app_.SystemClipboard().ReadText());
+  tk::TreeUpdateGuard suspended(JSONTreeViewer);
+  ShowObject(tk::NoNode, FRootObj);
+}
+
+void TfmMain::EditCopy1Execute() {
+  if (!FRootObj)
+    return;
+  app_.SystemClipboard().WriteText(FRootObj->GetText());
+}
+
+void TfmMain::EditDelete1Execute() { ClearTree(); }
+
+void TfmMain::WMDropFiles(tk::DroppedFiles Drop) {
+  // 260 units with the terminating zero: longer names arrive cut to 259.
+  std::array<char16_t, 260> name{};
+  const uint32_t copied = Drop.QueryFile(0, name);
+  if (copied != 0 && copied < name.size()) {
+    // Not LoadFile: a drop neither times the parse nor writes the status text.
+    FRootObj = JSONFromFile(std::u16string(name.data(), copied));
+    ShowObject(tk::NoNode, FRootObj);
+  }
+  // Released here, or by Drop's destructor when the load fails.
+  Drop.Finish();
+}
+
+void TfmMain::TBGenerationClick() {
+  const JSONRef document = JSONArrayOf({
+      TJSONValue::CountedString(u"sdfsdf"),
+      TJSONValue::Integer(234234),
+      TJSONValue::Float(3.546),
+      TJSONValue::WideChar(u's'),
+      TJSONValue::Object(this),
+      // The reference value 255 is the point of this entry.
+      // NOLINTNEXTLINE(performance-no-int-to-ptr)
+      TJSONValue::Object(reinterpret_cast<const void*>(std::uintptr_t{255})),
+  });
+  // In generating mode the missing member is added by the lookup.
+  if (const JSONRef member = document->GetChildByName(u"NewObj"))
+    member->SetValue(u"\\u00cf\\U00fb");
+  // Shown only: FRootObj stays, so copy and search keep acting on the loaded document.
+  ShowObject(tk::NoNode, document);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "viewer/toolkit/Application.h"
+#include "viewer/toolkit/Controls.h"
+#include "viewer/toolkit/FormDescription.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tkmem {
+
+// A tree view held in memory that behaves as the Win32 control does for the viewer, with hooks
+// that play the user's part. Handles carry a generation, so a handle of a deleted node is
+// refused with ToolkitError instead of reaching another node.
+class MemoryTreeView final : public tk::TreeView {
+public:
+  MemoryTreeView(tk::Application& App, tk::TreeViewDescription Description);
+
+  tk::TreeNodeHandle AddChild(tk::TreeNodeHandle Parent, std::u16string_view Label,
+                              void* Data) override;
+  std::u16string Label(tk::TreeNodeHandle Node) const override;
+  void SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) override;
+  void* Data(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle FirstChild(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle NextSibling(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle Parent(tk::TreeNodeHandle Node) const override;
+  void DeleteChildren(tk::TreeNodeHandle Node) override;
+  void Clear() override;
+  void MakeVisible(tk::TreeNodeHandle Node) override;
+  void Expand(tk::TreeNodeHandle Node) override;
+  bool IsExpanded(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle Selected() const override;
+  void Select(tk::TreeNodeHandle Node) override;
+  void BeginUpdate() override;
+  void EndUpdate() noexcept override;
+  void SetFocus() override { focused_ = true; }
+  bool Focused() const override { return focused_; }
+
+  // The user's actions, each delivered through the application's exception boundary.
+  // Expands a collapsed node with children, as a click on its expand button does.
+  void UserExpand(tk::TreeNodeHandle Node);
+  // Collapses the node; a selection inside it moves to the node.
+  void UserCollapse(tk::TreeNodeHandle Node);
+  // Clicks the tree; with a node, the click selects it first.
+  void UserClick(tk::TreeNodeHandle Node = tk::NoNode);
+  // Edits the node's label to Text and confirms (raising the edited event, then storing the
+  // text the handler leaves) or cancels (nothing happens). False when the tree is read-only.
+  bool UserEditLabel(tk::TreeNodeHandle Node, std::u16string Text, bool Confirm);
+  void UserMovesFocusAway() { focused_ = false; }
+
+  // Inspection.
+  bool Contains(tk::TreeNodeHandle Node) const;
+  std::vector<tk::TreeNodeHandle> Children(tk::TreeNodeHandle Node) const; // NoNode: top level
+  bool HasExpandButton(tk::TreeNodeHandle Node) const {
+    return static_cast<bool>(FirstChild(Node));
+  }
+  std::size_t NodeCount() const { return live_; }
+  uint64_t InsertCount() const { return inserts_; }
+  // How often redrawing was suspended (outermost BeginUpdate calls), and whether it still is.
+  uint64_t RedrawSuspensions() const { return suspensions_; }
+  int UpdateDepth() const { return updateDepth_; }
+  tk::TreeNodeHandle LastMadeVisible() const { return lastMadeVisible_; }
+  const tk::TreeViewDescription& Description() const { return description_; }
+
+private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  struct Slot {
+    std::u16string label;
+    void* data = nullptr;
+    uint32_t generation = 0;
+    uint32_t parent = kNone;
+    uint32_t firstChild = kNone;
+    uint32_t lastChild = kNone;
+    uint32_t next = kNone;
+    uint32_t prev = kNone;
+    // The collapse epoch in which all ancestors were last seen expanded: lets MakeVisible stop
+    // early, so opening a deep chain level by level stays linear.
+    uint64_t shownEpoch = 0;
+    bool live = false;
+    bool expanded = false;
+  };
+
+  uint32_t IndexOf(tk::TreeNodeHandle Node) const; // throws for none and stale handles
+  tk::TreeNodeHandle HandleOf(uint32_t Index) const;
+  tk::TreeNodeHandle HandleOrNone(uint32_t Index) const;
+  uint32_t Allocate();
+  void FreeSubtreesFrom(uint32_t First);
+  bool IsInside(uint32_t Index, uint32_t Ancestor) const;
+
+  tk::Application& app_;
+  tk::TreeViewDescription description_;
+  std::vector<Slot> nodes_;
+  std::vector<uint32_t> free_;
+  uint32_t firstTop_ = kNone;
+  uint32_t lastTop_ = kNone;
+  uint32_t selected_ = kNone;
+  uint32_t nextGeneration_ = 1;
+  uint64_t collapseEpoch_ = 1;
+  std::size_t live_ = 0;
+  uint64_t inserts_ = 0;
+  uint64_t suspensions_ = 0;
+  int updateDepth_ = 0;
+  bool focused_ = false;
+  tk::TreeNodeHandle lastMadeVisible_;
+};
+
+} // namespace tkmem

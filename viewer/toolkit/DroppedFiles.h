@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <utility>
+
+namespace tk {
+
+// What the platform provides for one drop of files (an HDROP on Windows).
+class DropSource {
+public:
+  virtual ~DropSource() = default;
+
+  // Number of files in the drop.
+  virtual uint32_t Count() const = 0;
+  // Copies the name of file Index into Buffer, cut to Buffer.size() - 1 units, and puts a zero
+  // after it (DragQueryFileW). Returns the units copied without the zero; 0 when Index is out
+  // of range, Buffer is empty or the query fails.
+  virtual uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const = 0;
+  // Hands the drop back to the system (DragFinish). DroppedFiles calls it exactly once.
+  virtual void Finish() noexcept = 0;
+
+protected:
+  DropSource() = default;
+  DropSource(const DropSource&) = delete;
+  DropSource& operator=(const DropSource&) = delete;
+};
+
+// Owns one drop and releases it when it goes, so a handler that fails half way still gives the
+// drop back. Move-only; a moved-from DroppedFiles holds nothing.
+class DroppedFiles {
+public:
+  explicit DroppedFiles(std::unique_ptr<DropSource> Source) noexcept : source_(std::move(Source)) {}
+  DroppedFiles(DroppedFiles&& other) noexcept = default;
+  DroppedFiles& operator=(DroppedFiles&& other) noexcept {
+    if (this != &other) {
+      Finish();
+      source_ = std::move(other.source_);
+    }
+    return *this;
+  }
+  DroppedFiles(const DroppedFiles&) = delete;
+  DroppedFiles& operator=(const DroppedFiles&) = delete;
+  ~DroppedFiles() { Finish(); }
+
+  uint32_t Count() const { return source_ ? source_->Count() : 0; }
+  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const {
+    return source_ ? source_->QueryFile(Index, Buffer) : 0;
+  }
+  // Releases the drop now; later calls do nothing.
+  void Finish() noexcept {
+    if (std::unique_ptr<DropSource> source = std::move(source_))
+      source->Finish();
+  }
+  bool Pending() const noexcept { return source_ != nullptr; }
+
+private:
+  std::unique_ptr<DropSource> source_;
+};
+
+} // namespace tk

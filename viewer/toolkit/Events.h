@@ -1,0 +1,34 @@
+#pragma once
+
+#include "viewer/toolkit/DroppedFiles.h"
+#include "viewer/toolkit/Handles.h"
+
+#include <functional>
+#include <string>
+
+// The event slots a window description binds. The sender is left out: no handler of the viewer
+// uses it.
+//
+// Events that the user or the system causes (a click, an expansion by the user, a confirmed
+// edit, a drop, a tool button) and the form's created, shown and destroyed events are raised
+// through the application's exception boundary (Application::Guard): no exception leaves them
+// for a window procedure or a system callback. An event raised inside an operation that the
+// viewer called itself (the expanding event of TreeView::Expand and TreeView::MakeVisible)
+// propagates to that caller like any other failure of the operation.
+namespace tk {
+
+using NotifyEvent = std::function<void()>;
+
+// Raised before a tree node with children expands, by the user or by TreeView::Expand or
+// TreeView::MakeVisible. AllowExpansion comes preset to true; false stops the expansion.
+using TreeExpandingEvent = std::function<void(TreeNodeHandle Node, bool& AllowExpansion)>;
+
+// Raised when the user confirms a label edit, before the tree stores S as the label; the
+// handler may change S. A cancelled edit raises nothing. If the handler fails, the label stays.
+using TreeEditedEvent = std::function<void(TreeNodeHandle Node, std::u16string& S)>;
+
+// Hands the handler the drop (WM_DROPFILES); the drop is released when the handler's
+// DroppedFiles goes, on every path. The toolkit answers the message with 0.
+using DropFilesEvent = std::function<void(DroppedFiles Drop)>;
+
+} // namespace tk
