@@ -8,5 +8,6 @@
 #include "json/JSONChildList.h"
 #include "json/JSONDocument.h"
 #include "json/JSONError.h"
+#include "json/JSONGeneration.h"
 #include "json/JSONObject.h"
 #include "json/JSONTypes.h"
