@@ -5,6 +5,10 @@
 #include <cstring>
 #include <optional>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace ujson {
 
 namespace {
@@ -64,18 +68,51 @@ void NormalizeText(std::u16string& text) {
   std::size_t front = length - 1;
 
   while (pending > 0) {
-    std::size_t runStart = pending;
-    while (runStart > 0 && IsPlain(buf[runStart - 1]))
-      --runStart;
-    if (runStart != pending) {
-      const std::size_t runLength = pending - runStart;
-      // Until the first removal the done part sits where it always was and nothing moves.
-      if (front != pending)
-        std::memmove(buf + front - runLength, buf + runStart, runLength * sizeof(char16_t));
-      front -= runLength;
-      pending = runStart;
-      if (pending == 0)
+    // Eight characters at a time while none of them is a space, a control or a backslash
+    // (the only characters the scan may change; other controls go on to the exact test below).
+#ifdef __SSE2__
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i backslash = _mm_set1_epi16(0x5C);
+    while (pending >= 8) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + pending - 8));
+      const __m128i special =
+          _mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(block, space), _mm_setzero_si128()),
+                       _mm_cmpeq_epi16(block, backslash));
+      if (_mm_movemask_epi8(special) != 0)
         break;
+      if (front != pending)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + front - 8), block);
+      pending -= 8;
+      front -= 8;
+    }
+#endif
+    if (front == pending) {
+      // Until the first removal the done part sits where it always was and nothing moves.
+      while (pending > 0 && IsPlain(buf[pending - 1]))
+        --pending;
+      front = pending;
+    } else {
+      for (char16_t c; pending > 0 && IsPlain(c = buf[pending - 1]); --pending)
+        buf[--front] = c;
+    }
+    if (pending == 0)
+      break;
+
+    // A run of spaces, tabs and line breaks leaves one space when it holds a space and the text
+    // in front does not start with one, and nothing otherwise.
+    if (const char16_t c = buf[pending - 1]; c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+      bool hasSpace = false;
+      while (pending > 0) {
+        const char16_t w = buf[pending - 1];
+        if (w == u' ')
+          hasSpace = true;
+        else if (w != u'\t' && w != u'\n' && w != u'\r')
+          break;
+        --pending;
+      }
+      if (hasSpace && buf[front] != u' ')
+        buf[--front] = u' ';
+      continue;
     }
 
     const std::size_t index = --pending;

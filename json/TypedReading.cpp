@@ -95,23 +95,25 @@ constexpr std::int64_t kExponentCap = 1024;
 } // namespace
 
 std::u16string RemoveEscapeBackslashes(std::u16string_view valueText) {
-  std::u16string result;
-  result.reserve(valueText.size());
   const std::size_t n = valueText.size();
-  std::size_t k = 0;
+  std::size_t k = valueText.find(u'\\');
+  if (k == std::u16string_view::npos || k + 1 >= n)
+    return std::u16string(valueText);
+  std::u16string result;
+  result.reserve(n);
+  std::size_t copied = 0;
   // The last character is never taken for an escape, and a doubled backslash keeps its first half
   // and looks at its second in turn.
-  while (k + 1 < n) {
-    if (valueText[k] == u'\\' && valueText[k + 1] != u'\\') {
-      result += valueText[k + 1];
-      k += 2;
+  while (k != std::u16string_view::npos && k + 1 < n) {
+    if (valueText[k + 1] != u'\\') {
+      result.append(valueText.substr(copied, k - copied));
+      copied = k + 1;
+      k = valueText.find(u'\\', k + 2);
     } else {
-      result += valueText[k];
-      ++k;
+      k = k + 1;
     }
   }
-  if (k < n)
-    result += valueText[k];
+  result.append(valueText.substr(copied));
   return result;
 }
 
