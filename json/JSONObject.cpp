@@ -14,6 +14,8 @@
 
 int64_t JSONInstanceCount = 0;
 
+static_assert(sizeof(TJSONObject) <= 72, "a node grew: every loaded value pays for it");
+
 namespace {
 
 bool IsTrimmed(char16_t c) { return c <= u' '; }
