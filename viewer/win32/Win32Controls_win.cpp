@@ -1,0 +1,270 @@
+#ifdef _WIN32
+
+#include "viewer/win32/Win32Controls_win.h"
+
+#include "viewer/toolkit/Handles.h"
+#include "viewer/win32/Win32Form_win.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
+
+namespace tkwin {
+
+namespace {
+
+HMENU IdAsMenu(int Id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)); }
+
+std::u16string WindowText(HWND Window) {
+  const int length = ::GetWindowTextLengthW(Window);
+  if (length <= 0)
+    return std::u16string();
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(Window, buffer.data(), length + 1);
+  return FromWide(buffer.data(), static_cast<std::size_t>(std::clamp(copied, 0, length)));
+}
+
+} // namespace
+
+// --- status bar ------------------------------------------------------------------------------
+
+void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id) {
+  // The form places the bar itself: at the bottom, at the height of the description.
+  window_ =
+      ::CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                        WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+                        0, 0, description_.Height, Parent, IdAsMenu(Id), Instance, nullptr);
+  if (!window_)
+    throw tk::ToolkitError("Cannot create status bar");
+  ::SendMessageW(window_, SB_SETUNICODEFORMAT, TRUE, 0);
+  // Right edges; the last panel spans the rest of the bar (-1).
+  std::vector<int> edges;
+  int right = 0;
+  for (const tk::StatusPanelDescription& panel : description_.Panels) {
+    right += panel.Width;
+    edges.push_back(right);
+  }
+  if (edges.empty())
+    edges.push_back(-1);
+  edges.back() = -1;
+  ::SendMessageW(window_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+std::u16string Win32StatusBar::Text() const {
+  if (!window_)
+    return std::u16string();
+  const auto length =
+      static_cast<std::size_t>(LOWORD(::SendMessageW(window_, SB_GETTEXTLENGTHW, 0, 0)));
+  std::wstring buffer(length + 1, L'\0');
+  ::SendMessageW(window_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
+  return FromWide(buffer.c_str());
+}
+
+void Win32StatusBar::SetText(std::u16string_view Text) {
+  form_.EnsureWindow();
+  if (!window_)
+    throw tk::ToolkitError("The status bar has no window");
+  const std::u16string text(Text);
+  if (!::SendMessageW(window_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WidePointer(text))))
+    throw tk::ToolkitError("Cannot set the status text");
+}
+
+// --- edit box --------------------------------------------------------------------------------
+
+void Win32EditBox::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font) {
+  const int height = description_.Height > 0 ? description_.Height : 23;
+  window_ =
+      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WidePointer(description_.Text),
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, description_.Left, 0,
+                        description_.Width, height, Parent, IdAsMenu(Id), Instance, nullptr);
+  if (!window_)
+    throw tk::ToolkitError("Cannot create edit box");
+  if (Font)
+    ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+}
+
+std::u16string Win32EditBox::Text() const {
+  return window_ ? WindowText(window_) : description_.Text;
+}
+
+void Win32EditBox::SetText(std::u16string_view Text) {
+  form_.EnsureWindow();
+  description_.Text.assign(Text);
+  if (window_ && !::SetWindowTextW(window_, WidePointer(description_.Text)))
+    throw tk::ToolkitError("Cannot set the edit box text");
+}
+
+// --- tool bar --------------------------------------------------------------------------------
+
+void Win32ToolBar::Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Images,
+                          const std::vector<int>& ItemIds) {
+  // Placed by the form (CCS_NORESIZE, CCS_NOPARENTALIGN), hidden unless the description shows
+  // it; its tooltips ask the form for their texts.
+  const DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | CCS_TOP |
+                      CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                      (description_.ShowHints ? TBSTYLE_TOOLTIPS : 0) |
+                      (description_.Visible ? WS_VISIBLE : 0);
+  window_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style, 0, 0, 0, description_.Height,
+                              Parent, IdAsMenu(Id), Instance, nullptr);
+  if (!window_)
+    throw tk::ToolkitError("Cannot create tool bar");
+  ::SendMessageW(window_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  ::SendMessageW(window_, TB_SETUNICODEFORMAT, TRUE, 0);
+  if (Images)
+    ::SendMessageW(window_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images));
+  if (description_.ButtonWidth > 0 && description_.ButtonHeight > 0)
+    ::SendMessageW(window_, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(description_.ButtonWidth, description_.ButtonHeight));
+  if (!description_.ShowCaptions)
+    ::SendMessageW(window_, TB_SETMAXTEXTROWS, 0, 0);
+
+  std::vector<TBBUTTON> buttons;
+  buttons.reserve(description_.Items.size());
+  for (std::size_t index = 0; index < description_.Items.size(); ++index) {
+    const tk::ToolItemDescription& item = description_.Items[index];
+    TBBUTTON button{};
+    button.idCommand = ItemIds.at(index);
+    button.iString = -1;
+    if (item.Kind == tk::ToolItemKind::Button) {
+      button.iBitmap = item.ImageIndex >= 0 ? item.ImageIndex : I_IMAGENONE;
+      button.fsState = TBSTATE_ENABLED;
+      button.fsStyle = BTNS_BUTTON;
+    } else {
+      // A separator as wide as the item; an edit box sits over its own.
+      button.iBitmap = item.Width;
+      button.fsStyle = BTNS_SEP;
+    }
+    buttons.push_back(button);
+  }
+  if (!buttons.empty() && !::SendMessageW(window_, TB_ADDBUTTONSW, buttons.size(),
+                                          reinterpret_cast<LPARAM>(buttons.data())))
+    throw tk::ToolkitError("Cannot add tool buttons");
+}
+
+bool Win32ToolBar::Visible() const {
+  if (!window_)
+    return description_.Visible;
+  return (::GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// --- open dialog -----------------------------------------------------------------------------
+
+std::optional<std::u16string> Win32OpenDialog::Execute(tk::NativeWindow Owner) {
+  // "name\0pattern\0" per filter, and one more zero at the end.
+  std::wstring filter;
+  for (const tk::FileFilter& entry : description_.Filters) {
+    filter.append(reinterpret_cast<const wchar_t*>(entry.Description.data()),
+                  entry.Description.size());
+    filter.push_back(L'\0');
+    filter.append(reinterpret_cast<const wchar_t*>(entry.Pattern.data()), entry.Pattern.size());
+    filter.push_back(L'\0');
+  }
+  filter.push_back(L'\0');
+
+  // Room for the longest path the system knows.
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = ToHwnd(Owner);
+  dialog.lpstrFilter = description_.Filters.empty() ? nullptr : filter.c_str();
+  dialog.nFilterIndex = static_cast<DWORD>(std::max(description_.FilterIndex, 0));
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir =
+      description_.InitialDir.empty() ? nullptr : WidePointer(description_.InitialDir);
+  // The host's current folder is left alone.
+  dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                 OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+  if (::GetOpenFileNameW(&dialog))
+    return FromWide(file.c_str());
+  if (const DWORD error = ::CommDlgExtendedError(); error != 0)
+    throw tk::ToolkitError("Cannot show the open dialog (error " + std::to_string(error) + ")");
+  return std::nullopt;
+}
+
+// --- dropped files ---------------------------------------------------------------------------
+
+uint32_t Win32DropSource::Count() const {
+  return drop_ ? ::DragQueryFileW(drop_.Get(), 0xFFFFFFFFu, nullptr, 0) : 0;
+}
+
+uint32_t Win32DropSource::QueryFile(uint32_t Index, std::span<char16_t> Buffer) const {
+  if (!drop_ || Buffer.empty() || Index == 0xFFFFFFFFu)
+    return 0;
+  const auto size = static_cast<UINT>(std::min<std::size_t>(Buffer.size(), UINT_MAX));
+  const UINT result =
+      ::DragQueryFileW(drop_.Get(), Index, reinterpret_cast<wchar_t*>(Buffer.data()), size);
+  if (result == 0)
+    return 0;
+  // The name is cut to the buffer; count what actually arrived before the zero.
+  const std::size_t limit = std::min<std::size_t>(size - 1, result);
+  std::size_t copied = 0;
+  while (copied < limit && Buffer[copied] != u'\0')
+    ++copied;
+  Buffer[copied] = u'\0';
+  return static_cast<uint32_t>(copied);
+}
+
+// --- image lists -----------------------------------------------------------------------------
+
+UniqueImageList CreateImageList(const tk::ImageListDescription& Description) {
+  const int width = Description.Width;
+  const int height = Description.Height;
+  if (width <= 0 || height <= 0)
+    throw tk::ToolkitError("Image list without a picture size");
+  UniqueImageList list(::ImageList_Create(width, height,
+                                          ILC_COLOR32 | (Description.Masked ? ILC_MASK : 0),
+                                          static_cast<int>(Description.Pictures.size()), 0));
+  if (!list)
+    throw tk::ToolkitError("Cannot create image list");
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height; // rows from the top, as the pictures hold them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  // Monochrome rows are padded to 16 bits; a set bit is a transparent pixel.
+  const int maskStride = (width + 15) / 16 * 2;
+
+  for (const tk::Picture& picture : Description.Pictures) {
+    if (picture.Width != width || picture.Height != height ||
+        picture.Pixels.size() != static_cast<std::size_t>(width) * height)
+      throw tk::ToolkitError("Picture of the wrong size");
+    void* bits = nullptr;
+    UniqueBitmap colour(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!colour || !bits)
+      throw tk::ToolkitError("Cannot create picture");
+    auto* pixels = static_cast<uint32_t*>(bits);
+    std::vector<uint8_t> mask(static_cast<std::size_t>(maskStride) * height, 0);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const std::size_t at = static_cast<std::size_t>(y) * width + x;
+        if (picture.Transparent(x, y)) {
+          // Black under the mask, alpha 0: drawn as nothing with and without alpha blending.
+          pixels[at] = 0;
+          mask[static_cast<std::size_t>(y) * maskStride + x / 8] |=
+              static_cast<uint8_t>(0x80u >> (x % 8));
+        } else {
+          pixels[at] = 0xFF000000u | picture.Colour(x, y);
+        }
+      }
+    ::GdiFlush();
+    UniqueBitmap maskBitmap(::CreateBitmap(width, height, 1, 1, mask.data()));
+    if (!maskBitmap)
+      throw tk::ToolkitError("Cannot create picture mask");
+    // The list copies both bitmaps.
+    if (::ImageList_Add(list.Get(), colour.Get(), Description.Masked ? maskBitmap.Get() : nullptr) <
+        0)
+      throw tk::ToolkitError("Cannot add picture");
+  }
+  return list;
+}
+
+} // namespace tkwin
+
+#endif // _WIN32

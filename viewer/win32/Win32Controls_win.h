@@ -1,0 +1,113 @@
+#pragma once
+
+#ifdef _WIN32
+
+#include "viewer/toolkit/Controls.h"
+#include "viewer/toolkit/DroppedFiles.h"
+#include "viewer/toolkit/FormDescription.h"
+#include "viewer/win32/Handles_win.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The simple controls of a form. Each holds nothing native until the form's window is made;
+// their windows are children of the form's window (or of its tool bar) and go with it.
+namespace tkwin {
+
+class Win32Form;
+
+// A msctls_statusbar32 whose panels are laid out by their widths, the last one spanning the
+// rest; the text goes into the first panel.
+class Win32StatusBar final : public tk::StatusBar {
+public:
+  Win32StatusBar(Win32Form& Form, tk::StatusBarDescription Description)
+      : form_(Form), description_(std::move(Description)) {}
+
+  std::u16string Text() const override;
+  void SetText(std::u16string_view Text) override;
+
+  const tk::StatusBarDescription& Description() const noexcept { return description_; }
+  void Create(HWND Parent, HINSTANCE Instance, int Id);
+  void Detach() noexcept { window_ = nullptr; }
+  HWND Window() const noexcept { return window_; }
+
+private:
+  Win32Form& form_;
+  tk::StatusBarDescription description_;
+  HWND window_ = nullptr;
+};
+
+// A one-line EDIT.
+class Win32EditBox final : public tk::EditBox {
+public:
+  Win32EditBox(Win32Form& Form, tk::ToolItemDescription Description)
+      : form_(Form), description_(std::move(Description)) {}
+
+  std::u16string Text() const override;
+  void SetText(std::u16string_view Text) override;
+
+  const tk::ToolItemDescription& Description() const noexcept { return description_; }
+  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font);
+  void Detach() noexcept { window_ = nullptr; }
+  HWND Window() const noexcept { return window_; }
+
+private:
+  Win32Form& form_;
+  tk::ToolItemDescription description_;
+  HWND window_ = nullptr;
+};
+
+// A ToolbarWindow32 with picture buttons; the tooltips come from the form
+// (TTN_GETDISPINFOW), the clicks arrive at the form as WM_COMMAND.
+class Win32ToolBar final : public tk::ToolBar {
+public:
+  explicit Win32ToolBar(tk::ToolBarDescription Description)
+      : description_(std::move(Description)) {}
+
+  bool Visible() const override;
+
+  const tk::ToolBarDescription& Description() const noexcept { return description_; }
+  // ItemIds: the command or control id of each item of the description, in order.
+  void Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Images,
+              const std::vector<int>& ItemIds);
+  void Detach() noexcept { window_ = nullptr; }
+  HWND Window() const noexcept { return window_; }
+
+private:
+  tk::ToolBarDescription description_;
+  HWND window_ = nullptr;
+};
+
+// The common open-file dialog (GetOpenFileNameW).
+class Win32OpenDialog final : public tk::OpenDialog {
+public:
+  explicit Win32OpenDialog(tk::OpenDialogDescription Description)
+      : description_(std::move(Description)) {}
+
+  std::optional<std::u16string> Execute(tk::NativeWindow Owner) override;
+
+private:
+  tk::OpenDialogDescription description_;
+};
+
+// One WM_DROPFILES drop; DragFinish when it is finished or goes.
+class Win32DropSource final : public tk::DropSource {
+public:
+  explicit Win32DropSource(UniqueDrop Drop) noexcept : drop_(std::move(Drop)) {}
+
+  uint32_t Count() const override;
+  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const override;
+  void Finish() noexcept override { drop_.Reset(); }
+
+private:
+  UniqueDrop drop_;
+};
+
+// An image list of masked pictures; ToolkitError when the system refuses.
+UniqueImageList CreateImageList(const tk::ImageListDescription& Description);
+
+} // namespace tkwin
+
+#endif // _WIN32

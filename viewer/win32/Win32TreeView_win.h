@@ -1,0 +1,114 @@
+#pragma once
+
+#ifdef _WIN32
+
+#include "viewer/toolkit/Controls.h"
+#include "viewer/toolkit/FormDescription.h"
+#include "viewer/win32/Handles_win.h"
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tkwin {
+
+class Win32Form;
+
+// The tree view on a SysTreeView32. A node handle carries the item's HTREEITEM. The tree keeps
+// the set of items it inserted (the control reports each deletion), so a handle of a deleted
+// item is refused with ToolkitError instead of reaching the control. The data pointers live
+// here too; an item's lParam is the toolkit's own.
+class Win32TreeView final : public tk::TreeView {
+public:
+  Win32TreeView(Win32Form& Form, tk::TreeViewDescription Description);
+
+  tk::TreeNodeHandle AddChild(tk::TreeNodeHandle Parent, std::u16string_view Label,
+                              void* Data) override;
+  std::u16string Label(tk::TreeNodeHandle Node) const override;
+  void SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) override;
+  void* Data(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle FirstChild(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle NextSibling(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle Parent(tk::TreeNodeHandle Node) const override;
+  void DeleteChildren(tk::TreeNodeHandle Node) override;
+  void Clear() override;
+  void MakeVisible(tk::TreeNodeHandle Node) override;
+  void Expand(tk::TreeNodeHandle Node) override;
+  bool IsExpanded(tk::TreeNodeHandle Node) const override;
+  tk::TreeNodeHandle Selected() const override;
+  void Select(tk::TreeNodeHandle Node) override;
+  void BeginUpdate() override;
+  void EndUpdate() noexcept override;
+  void SetFocus() override;
+  bool Focused() const override;
+
+  // For the form.
+  const tk::TreeViewDescription& Description() const noexcept { return description_; }
+  // Makes the control as a child of Parent; ToolkitError when the system refuses.
+  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font);
+  // The control is gone with the form's window: the tree is empty from now on.
+  void Detach() noexcept;
+  HWND Window() const noexcept { return window_; }
+  // A notification from the control; the message's result when it is answered here.
+  std::optional<LRESULT> OnNotify(const NMHDR& Header);
+
+private:
+  static HTREEITEM ItemOf(tk::TreeNodeHandle Node) noexcept {
+    return reinterpret_cast<HTREEITEM>(Node.Value());
+  }
+  static tk::TreeNodeHandle NodeOf(HTREEITEM Item) noexcept {
+    return tk::TreeNodeHandle(reinterpret_cast<std::uintptr_t>(Item));
+  }
+
+  // The control, created with the form's window if that does not exist yet.
+  HWND RequireWindow() const;
+  // The item of a live node; ToolkitError for anything else.
+  HTREEITEM Require(tk::TreeNodeHandle Node) const;
+  bool IsLive(HTREEITEM Item) const noexcept { return items_.contains(Item); }
+  HTREEITEM Next(HTREEITEM Item, UINT Relation) const noexcept;
+  bool ItemExpanded(HTREEITEM Item) const noexcept;
+  void ResetItemState(HTREEITEM Item, UINT Mask) noexcept;
+  // Sends a message that may make the control expand items, from an operation the viewer
+  // called: the expanding event raised meanwhile fails into this call, not into the control.
+  LRESULT SendInOperation(UINT Message, WPARAM WParam, LPARAM LParam);
+  void RaiseExpanding(HTREEITEM Item, bool& Allow);
+
+  LRESULT OnItemExpanding(const NMTREEVIEWW& Notice);
+  LRESULT OnBeginLabelEdit(const NMTVDISPINFOW& Notice);
+  LRESULT OnEndLabelEdit(const NMTVDISPINFOW& Notice);
+  void OnDeleteItem(const NMTREEVIEWW& Notice) noexcept;
+
+  // What the tree keeps of each item it inserted.
+  struct Entry {
+    void* data = nullptr;
+    HTREEITEM parent = nullptr; // nullptr: top level
+    // The collapse epoch in which the item and all its ancestors were last seen expanded (0:
+    // never): lets MakeVisible stop early, so opening a deep chain level by level stays linear.
+    uint64_t shownEpoch = 0;
+  };
+
+  Win32Form& form_;
+  tk::TreeViewDescription description_;
+  HWND window_ = nullptr; // a child of the form's window, destroyed with it
+  // Every item we inserted that still exists (the control reports each deletion).
+  std::unordered_map<HTREEITEM, Entry> items_;
+  // Each item's lParam is its insertion number.
+  uint64_t insertions_ = 0;
+  uint64_t collapseEpoch_ = 1;
+  int updateDepth_ = 0;
+  bool clearing_ = false;
+  HTREEITEM editing_ = nullptr; // the item whose label edit began and has not ended yet
+  // The item that Expand has already raised the event for while the control expands it.
+  HTREEITEM expandingNow_ = nullptr;
+  // Operations of the viewer in progress, and the first failure of an event raised inside one.
+  int operationDepth_ = 0;
+  std::exception_ptr operationFailure_;
+  std::wstring scratch_; // zero-terminated labels on their way into the control
+};
+
+} // namespace tkwin
+
+#endif // _WIN32
