@@ -1,7 +1,6 @@
 #include "json/JSONDocument.h"
 
 #include "json/FileReading.h"
-#include "json/JSONLimits.h"
 #include "json/JSONTreeBuilder.h"
 #include "json/NormalizeText.h"
 #include "json/TextDecoding.h"
@@ -34,7 +33,7 @@ void TJSON::LoadFromFile(const std::u16string& AFileName) {
 void TJSON::LoadFromString(std::u16string AString) {
   FText = std::move(AString);
   ujson::NormalizeText(FText);
-  ujson::CheckTextLength(static_cast<int64_t>(FText.size()));
+  // The tree builder refuses a text too long for its positions.
   int32_t position = 1;
   TJSONTreeBuilder(*this, TJSONTreeBuilder::ChildStorage::Pool).Parse(position);
 }
