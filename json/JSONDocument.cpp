@@ -49,3 +49,10 @@ JSONRef JSONFromString(std::u16string AText) {
   document->LoadFromString(std::move(AText));
   return document;
 }
+
+std::u16string_view DocumentTextOf(const IJSONObject& Node) {
+  const auto* node = dynamic_cast<const TJSONObject*>(&Node);
+  if (node == nullptr || node->Owner() == nullptr)
+    return {};
+  return node->Owner()->FText;
+}

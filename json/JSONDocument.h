@@ -4,6 +4,7 @@
 #include "json/NodePool.h"
 
 #include <string>
+#include <string_view>
 
 // The document: the node of the top-level value, which also owns the text
 // every range of its nodes points into, the generating flag and the pool its
@@ -47,3 +48,8 @@ private:
 JSONRef JSONFromFile(const std::u16string& AFileName);
 // A new document loaded from the text.
 JSONRef JSONFromString(std::u16string AText);
+
+// The whole text of Node's document as the library holds it (normalised): the character at
+// position p of a node's ranges is at index p - 1 here. Valid until the document is edited or
+// released; empty for a node whose document is gone.
+std::u16string_view DocumentTextOf(const IJSONObject& Node);
