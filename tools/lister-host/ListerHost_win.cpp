@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <windowsx.h>
@@ -187,6 +188,23 @@ struct Lister {
   int DestroyMessages = 0;
 };
 
+// The procedures of the host's own subclass layers over a viewer window, bottom first. The file
+// manager subclasses the window that ListLoad returns to catch its hotkeys; a second layer
+// stands for anything else in the host that subclasses the same window later.
+constexpr std::size_t kHostLayers = 2;
+
+// The process's private bytes. Wine fills in only the older record (its cb says so), whose
+// PagefileUsage is the same figure: the commit charge, under Wine the resident anonymous memory.
+uint64_t PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(),
+                            reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+    return 0;
+  return counters.cb >= sizeof counters && counters.PrivateUsage != 0 ? counters.PrivateUsage
+                                                                      : counters.PagefileUsage;
+}
+
 struct DialogPlan {
   std::wstring FileToChoose; // empty: cancel
 };
@@ -217,6 +235,8 @@ public:
   void OnCallWndProc(const CWPSTRUCT& Message);
   void OnCallWndProcRet(const CWPRETSTRUCT& Message);
   int OnMessageBoxCall(HWND Owner, LPCWSTR Text, LPCWSTR Caption, UINT Type);
+  LRESULT OnSubclassMessage(std::size_t Layer, HWND Window, UINT Message, WPARAM WParam,
+                            LPARAM LParam);
 
 private:
   // Steps.
@@ -232,6 +252,9 @@ private:
   Lister& NewLister(bool Quick);
   void Load(bool Quick, int Variant, const std::wstring& File); // 0 W if exported, 1 ANSI, 2 bytes
   void CountPostedFocus(Lister& Target);
+  void SubclassViewer(HWND Viewer);
+  void Unsubclass();
+  std::string ProcedureName(HWND Window);
   void FitViewer(Lister& Target);
   void Close(HWND Window, const std::string& Label);
   void Info();
@@ -285,6 +308,10 @@ private:
   DialogPlan dialogPlan_;
   std::set<HWND> dismissed_;
   bool tracing_ = true;
+  bool subclassLoads_ = true;
+  // The procedure each of the host's layers replaced, per viewer window; null once the layer
+  // is gone.
+  std::map<HWND, std::array<WNDPROC, kHostLayers>> subclassed_;
 
   UniqueThreadTimer dismissTimer_;
   UniqueHook callHook_;
@@ -292,6 +319,13 @@ private:
 };
 
 Host& TheHost() { return *Host::Instance(); }
+
+template <std::size_t Layer>
+LRESULT CALLBACK HostSubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  return TheHost().OnSubclassMessage(Layer, Window, Message, WParam, LParam);
+}
+constexpr std::array<WNDPROC, kHostLayers> kLayerProcs = {&HostSubclassProc<0>,
+                                                          &HostSubclassProc<1>};
 
 LRESULT CALLBACK ListerWindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   return TheHost().ListerProc(Window, Message, WParam, LParam);
@@ -352,7 +386,10 @@ const char* Usage() {
          "  load-dead FILE | threads N | exit-now\n"
          "  destroy-lister | destroy-viewer | size W H | wait MS | show | quiet | verbose | "
          "no-hooks\n"
-         "  counts | cycles N FILE [destroy] | screenshot FILE [print] | unload\n"
+         "  subclass on|off (the host's subclass of later viewers, default on)\n"
+         "  subclass-more | unsubclass   add or remove a host layer on the current viewer\n"
+         "  host-user-data               the host writes its own value into the user data\n"
+         "  counts | memory | cycles N FILE [destroy] | screenshot FILE [print] | unload\n"
          "  bench-bare-tree N | bench-expand PATH | bench-expand-at INDICES | bench-load FILE\n";
 }
 
@@ -583,6 +620,26 @@ void Host::Step(const std::wstring& Name) {
     tracing_ = false;
   } else if (Name == L"verbose") {
     tracing_ = true;
+  } else if (Name == L"subclass") {
+    const std::wstring mode = Arg("on or off");
+    if (mode != L"on" && mode != L"off")
+      throw StepError("subclass takes on or off, not " + Utf8(mode));
+    subclassLoads_ = mode == L"on";
+    Out("subclass: later viewers " + std::string(subclassLoads_ ? "get" : "do not get") +
+        " the host's subclass");
+  } else if (Name == L"subclass-more") {
+    Lister& lister = Current();
+    SubclassViewer(lister.Viewer);
+  } else if (Name == L"unsubclass") {
+    Unsubclass();
+  } else if (Name == L"host-user-data") {
+    // A host that keeps its own data in the window's user-data slot.
+    Lister& lister = Current();
+    SetWindowLongPtrW(lister.Viewer, GWLP_USERDATA, static_cast<LONG_PTR>(0x484F5354));
+    Out("host-user-data: viewer" + std::to_string(lister.Number) + " holds the host's value");
+  } else if (Name == L"memory") {
+    Pump();
+    Out("memory: private bytes " + std::to_string(PrivateBytes()));
   } else if (Name == L"counts") {
     Counts("counts");
   } else if (Name == L"cycles") {
@@ -911,6 +968,9 @@ void Host::Load(bool Quick, int Variant, const std::wstring& File) {
   }
   Out(name + ": " + via + " returned a window" + (IsWindow(viewer) ? "" : " that does not exist") +
       ", child of " + NameOf(GetParent(viewer)));
+  // As the file manager does, right after ListLoad and before the message loop runs again.
+  if (subclassLoads_)
+    SubclassViewer(viewer);
   CountPostedFocus(lister);
   FitViewer(lister);
 }
@@ -947,6 +1007,77 @@ void Host::CountPostedFocus(Lister& Target) {
     PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
   Out("load " + std::to_string(Target.Number) +
       ": WM_SETFOCUS posted to the viewer: " + std::to_string(forViewer) + parameters);
+}
+
+// Puts the next of the host's layers over the viewer window's procedure, chaining to the one it
+// replaces with CallWindowProcW.
+void Host::SubclassViewer(HWND Viewer) {
+  if (Viewer == nullptr || !IsWindow(Viewer))
+    throw StepError("no viewer window to subclass");
+  std::array<WNDPROC, kHostLayers>& layers = subclassed_[Viewer];
+  const auto free = std::find(layers.begin(), layers.end(), nullptr);
+  if (free == layers.end())
+    throw StepError("the host has no more subclass layers");
+  const auto layer = static_cast<std::size_t>(free - layers.begin());
+  *free = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(Viewer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kLayerProcs[layer])));
+  if (tracing_)
+    Out("subclass: host layer " + std::to_string(layer + 1) + " on " + NameOf(Viewer));
+}
+
+// Takes the host's topmost layer off the current viewer, as a host that unhooks before it
+// closes does; only while that layer is on top, else it would cut off what came after it.
+void Host::Unsubclass() {
+  Lister& lister = Current();
+  const auto found = subclassed_.find(lister.Viewer);
+  const std::string name = "viewer" + std::to_string(lister.Number);
+  if (found == subclassed_.end() || std::all_of(found->second.begin(), found->second.end(),
+                                                [](WNDPROC layer) { return layer == nullptr; })) {
+    Out("unsubclass: " + name + " has no host layer");
+    return;
+  }
+  std::array<WNDPROC, kHostLayers>& layers = found->second;
+  std::size_t top = kHostLayers;
+  while (top > 0 && layers[top - 1] == nullptr)
+    --top;
+  --top;
+  const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(lister.Viewer, GWLP_WNDPROC));
+  if (current != kLayerProcs[top]) {
+    Out("unsubclass: host layer " + std::to_string(top + 1) + " of " + name +
+        " is not on top, left alone");
+    return;
+  }
+  SetWindowLongPtrW(lister.Viewer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(layers[top]));
+  layers[top] = nullptr;
+  Out("unsubclass: host layer " + std::to_string(top + 1) + " taken off " + name);
+}
+
+LRESULT Host::OnSubclassMessage(std::size_t Layer, HWND Window, UINT Message, WPARAM WParam,
+                                LPARAM LParam) {
+  const auto found = subclassed_.find(Window);
+  if (found == subclassed_.end() || found->second[Layer] == nullptr)
+    return DefWindowProcW(Window, Message, WParam, LParam);
+  const WNDPROC previous = found->second[Layer];
+  const LRESULT result = CallWindowProcW(previous, Window, Message, WParam, LParam);
+  if (Message == WM_NCDESTROY) {
+    // The window's last message: the layer goes with it.
+    const auto again = subclassed_.find(Window);
+    if (again != subclassed_.end()) {
+      again->second[Layer] = nullptr;
+      if (std::all_of(again->second.begin(), again->second.end(),
+                      [](WNDPROC layer) { return layer == nullptr; }))
+        subclassed_.erase(again);
+    }
+  }
+  return result;
+}
+
+std::string Host::ProcedureName(HWND Window) {
+  const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Window, GWLP_WNDPROC));
+  for (std::size_t layer = 0; layer < kHostLayers; ++layer)
+    if (current == kLayerProcs[layer])
+      return "host layer " + std::to_string(layer + 1);
+  return "the plugin's";
 }
 
 void Host::FitViewer(Lister& Target) {
@@ -1099,6 +1230,7 @@ void Host::Info() {
   Out(name + ": caption " + Esc(TextOf(lister.Viewer)));
   Out(name + ": user data " +
       (GetWindowLongPtrW(lister.Viewer, GWLP_USERDATA) != 0 ? "set" : "clear"));
+  Out(name + ": window procedure " + ProcedureName(lister.Viewer));
 }
 
 void Host::Layout() {
@@ -1393,6 +1525,8 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
   Pump();
   const std::size_t windowsBefore = ThreadWindows().size();
   const unsigned long gdiBefore = GdiObjectCount();
+  const uint64_t privateBefore = PrivateBytes();
+  uint64_t privateMost = privateBefore;
   std::set<std::string> nodeCounts;
   std::string first;
   std::string last;
@@ -1412,7 +1546,10 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
       viewer = load_(lister.Window.Get(), ansi.data(), showFlags_);
     }
     lister.Viewer = viewer;
+    if (viewer != nullptr && subclassLoads_)
+      SubclassViewer(viewer);
     Pump();
+    privateMost = std::max(privateMost, PrivateBytes());
     if (viewer == nullptr) {
       ++failures;
     } else {
@@ -1444,6 +1581,8 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
       std::to_string(ThreadWindows().size()));
   Out("cycles: gdi objects before " + std::to_string(gdiBefore) + ", after " +
       std::to_string(GdiObjectCount()));
+  Out("cycles: private bytes before " + std::to_string(privateBefore) + ", after " +
+      std::to_string(PrivateBytes()) + ", most " + std::to_string(privateMost));
 }
 
 void WriteFileBytes(const std::wstring& Path, const void* Data, std::size_t Size) {
