@@ -1531,6 +1531,7 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
   std::string first;
   std::string last;
   int failures = 0;
+  int viewersLeft = 0;
   const bool wasTracing = tracing_;
   tracing_ = false;
   for (int cycle = 0; cycle < Count; ++cycle) {
@@ -1558,10 +1559,14 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
         first = status;
       last = status;
       nodeCounts.insert(NodeCountOf(status));
-      if (DestroyLister)
+      if (DestroyLister) {
         lister.Window.Reset();
-      else
+      } else {
         close_(viewer);
+        // The lister window is still there: a viewer window alive now was left by the close.
+        if (IsWindow(viewer))
+          ++viewersLeft;
+      }
     }
     listers_.pop_back();
     Pump();
@@ -1579,6 +1584,7 @@ void Host::Cycles(int Count, const std::wstring& File, bool DestroyLister) {
   Out("cycles: node counts shown " + counts);
   Out("cycles: windows before " + std::to_string(windowsBefore) + ", after " +
       std::to_string(ThreadWindows().size()));
+  Out("cycles: viewer windows left by the close " + std::to_string(viewersLeft));
   Out("cycles: gdi objects before " + std::to_string(gdiBefore) + ", after " +
       std::to_string(GdiObjectCount()));
   Out("cycles: private bytes before " + std::to_string(privateBefore) + ", after " +
