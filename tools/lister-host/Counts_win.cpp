@@ -35,8 +35,9 @@ unsigned long GdiObjectCount() {
   // segment read as an out-of-bounds access).
   const uint8_t* peb = nullptr;
   asm("movq %%gs:0x60, %0" : "=r"(peb));
-  const GdiTableEntry* table = nullptr;
-  std::memcpy(&table, peb + 0xF8, sizeof table); // x64 offset of GdiSharedHandleTable
+  std::uintptr_t tableAddress = 0;
+  std::memcpy(&tableAddress, peb + 0xF8, sizeof tableAddress); // x64 offset of GdiSharedHandleTable
+  const auto* table = reinterpret_cast<const GdiTableEntry*>(tableAddress);
   if (table == nullptr)
     return 0;
   unsigned long count = 0;

@@ -98,20 +98,21 @@ void PrintDetectString(Host& H, int Limit, std::optional<int> BufferSize) {
   if (detect == nullptr)
     throw StepError("the plugin exports no ListGetDetectString");
   constexpr int guard = 64;
+  // Index into a buffer that has guard bytes on either side of the plugin's area.
+  auto at = [](int offset) {
+    return static_cast<std::size_t>(guard) + static_cast<std::size_t>(offset);
+  };
   const int size = BufferSize.value_or(Limit >= 0 && Limit <= 4096 ? Limit : 2048);
   // Two calls into buffers filled differently: a byte that reads the same after both was
   // written by the plugin, whatever its value.
   std::vector<std::vector<unsigned char>> runs;
   for (const unsigned char fill :
        {static_cast<unsigned char>(0xCC), static_cast<unsigned char>(0x33)}) {
-    std::vector<unsigned char> area(static_cast<std::size_t>(guard + size + guard), fill);
+    std::vector<unsigned char> area(at(size + guard), fill);
     detect(reinterpret_cast<char*>(area.data() + guard), Limit);
     runs.push_back(std::move(area));
   }
-  auto written = [&](int offset) {
-    const auto at = static_cast<std::size_t>(guard + offset);
-    return runs[0][at] == runs[1][at];
-  };
+  auto written = [&](int offset) { return runs[0][at(offset)] == runs[1][at(offset)]; };
   std::string bytes;
   std::string text;
   int last = -1;
@@ -122,8 +123,8 @@ void PrintDetectString(Host& H, int Limit, std::optional<int> BufferSize) {
   for (int i = 0; i <= last; ++i) {
     char hex[4];
     if (written(i)) {
-      std::snprintf(hex, sizeof hex, "%02X", runs[0][static_cast<std::size_t>(guard + i)]);
-      const unsigned char c = runs[0][static_cast<std::size_t>(guard + i)];
+      const unsigned char c = runs[0][at(i)];
+      std::snprintf(hex, sizeof hex, "%02X", c);
       if (c == 0)
         ended = true;
       else if (!ended)
