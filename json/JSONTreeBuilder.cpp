@@ -42,11 +42,20 @@ void TJSONTreeBuilder::SkipSpaces(int32_t& position) const {
 }
 
 void TJSONTreeBuilder::SeekUnescapedQuote(int32_t& position) const {
-  for (int32_t p = position < 1 ? 1 : position; p <= length_; ++p) {
-    if (text_[p - 1] == u'"' && At(p - 1) != u'\\') {
+  // A quote is escaped only by an odd run of backslashes before it: in "c:\\dir\\" the last
+  // backslash is itself escaped, and the quote after it ends the string. The run is counted
+  // as the scan passes it, so the seek stays one pass however many backslashes there are.
+  const int32_t first = position < 1 ? 1 : position;
+  bool escaped = false;
+  for (int32_t p = first - 1; p >= 1 && text_[p - 1] == u'\\'; --p)
+    escaped = !escaped;
+  for (int32_t p = first; p <= length_; ++p) {
+    const char16_t c = text_[p - 1];
+    if (c == u'"' && !escaped) {
       position = p;
       return;
     }
+    escaped = c == u'\\' && !escaped;
   }
 }
 
