@@ -189,10 +189,12 @@ TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAway) {
 
 TEST(Parser, UnicodeEscapesAreDecodedBeforeParsing) {
   EXPECT_EQ(JSONFromString(u"[\"\\u0041\"]")->GetChild(0)->GetValue(), u"A");
-  // A decoded quote is an ordinary quote to the parser.
-  JSONRef doc = JSONFromString(u"[\"a\\u0022, 1]");
-  ASSERT_EQ(doc->GetCount(), 2);
-  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"a");
+  // A decoded quote or backslash stays escaped, as .NET writes them, and ends nothing.
+  JSONRef doc = JSONFromString(u"{\"c\":\"\\u0022q\\u0022\",\"d\":2,\"e\":\"\\u005C\"}");
+  ASSERT_EQ(doc->GetCount(), 3);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"\\\"q\\\"");
+  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"2");
+  EXPECT_EQ(doc->GetChild(2)->GetValue(), u"\\\\");
   // An escape ending at the very last character is decoded as well.
   EXPECT_EQ(Node(JSONFromString(u"[1,\\u0041")).Owner()->FText, u"[1,A");
 }
