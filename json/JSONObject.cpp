@@ -173,7 +173,7 @@ JSONRef TJSONObject::GetChild(int32_t Index) {
 }
 
 std::u16string TJSONObject::GetAsString() const {
-  return ujson::RemoveEscapeBackslashes(ElementView(FValue));
+  return ujson::DecodeStringEscapes(ElementView(FValue));
 }
 
 int32_t TJSONObject::GetAsInt() const { return ujson::TextToInt32(ElementView(FValue)).value_or(0); }
