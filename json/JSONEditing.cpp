@@ -375,7 +375,9 @@ JSONRef TJSONObject::GetChildByName(std::u16string_view Name) {
   if (GetIsGenerating())
     return AddChild(Name, u"null");
   // A blank node: outside the tree, so that the document stays as it is.
-  return JSONRef(TJSONObject::Create(FOwner, this));
+  JSONRef blank(TJSONObject::Create(FOwner, this));
+  FOwner->AddDetachedNode(*this, static_cast<TJSONObject&>(*blank));
+  return blank;
 }
 
 void TJSONObject::SetChildByName(std::u16string_view Name, const JSONRef& Source) {

@@ -70,9 +70,13 @@ TJSONObject* TJSONObject::Create(TJSON* AOwner, TJSONObject* AParent) {
 void TJSONObject::Release() noexcept {
   if (--FRefCount != 0)
     return;
+  TJSON* owner = FOwner;
+  if (FParent != nullptr)
+    owner->ForgetDetachedNode(*FParent, *this);
   // Children whose last count was their parent's list die with it. They are
   // chained through their (now meaningless) parent field instead of being
   // destroyed recursively, so any depth of tree is released in constant stack.
+  // A child that a caller still holds outlives its parent and loses it.
   TJSONObject* pending = this;
   FParent = nullptr;
   while (pending != nullptr) {
@@ -82,8 +86,11 @@ void TJSONObject::Release() noexcept {
       if (--child->FRefCount == 0) {
         child->FParent = pending;
         pending = child;
+      } else {
+        child->FParent = nullptr;
       }
     }
+    owner->OrphanDetachedNodesOf(*node);
     node->ClearChilds();
     node->Destroy();
   }
