@@ -21,6 +21,15 @@ void TJSON::Destroy() noexcept {
     delete this;
 }
 
+bool TJSON::ReleaseWholesale() noexcept {
+  if (FHeldNodeRefs != 0 || FHeapChildLists != 0)
+    return false;
+  JSONInstanceCount -= FNodePool.ReleaseAllNodes();
+  ClearChilds();
+  Destroy();
+  return true;
+}
+
 void TJSON::AddDetachedNode(TJSONObject& parent, TJSONObject& node) {
   FDetachedNodes.emplace(&parent, &node);
 }

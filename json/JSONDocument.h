@@ -47,8 +47,18 @@ private:
   void ForgetDetachedNode(const TJSONObject& parent, const TJSONObject& node) noexcept;
   void OrphanDetachedNodesOf(const TJSONObject& parent) noexcept;
 
+  // When no node but the document is held from outside the tree and no child list lives on the
+  // heap, every node dies with the document: the pool goes as a whole and the nodes leave the
+  // live count together. True when that was done (the document object is gone then).
+  bool ReleaseWholesale() noexcept;
+
   bool FIsGenerating = false;
   TNodePool FNodePool;
+  // Counts on this document's nodes (the document's own excluded) held outside child lists: by
+  // callers, blank nodes and the parser's scratch.
+  int64_t FHeldNodeRefs = 0;
+  // Child lists grown by edits, which live on the heap and not in the pool.
+  int64_t FHeapChildLists = 0;
   std::unordered_multimap<const TJSONObject*, TJSONObject*> FDetachedNodes;
 };
 

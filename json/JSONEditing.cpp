@@ -308,11 +308,11 @@ JSONRef TJSONEditor::Append(TJSONObject& node, std::u16string_view name,
   Apply(node, edit, inserted, textReplaced);
   TJSONObject* child = TJSONObject::Create(node.FOwner, &node);
   JSONRef result(child);
-  child->AddRef();
+  ++child->FRefCount; // the list's count
   try {
     node.AppendChilds(&child, 1, false);
   } catch (...) {
-    child->Release();
+    child->ReleaseListCount();
     throw;
   }
   int32_t position = childPosition;

@@ -67,10 +67,26 @@ TJSONObject* TJSONObject::Create(TJSON* AOwner, TJSONObject* AParent) {
   return ::new (slot) TJSONObject(AOwner, AParent);
 }
 
+void TJSONObject::AddRef() noexcept {
+  ++FRefCount;
+  if (FOwner != this)
+    ++FOwner->FHeldNodeRefs;
+}
+
 void TJSONObject::Release() noexcept {
+  if (FOwner != this)
+    --FOwner->FHeldNodeRefs;
+  ReleaseListCount();
+}
+
+void TJSONObject::ReleaseListCount() noexcept {
   if (--FRefCount != 0)
     return;
   TJSON* owner = FOwner;
+  // With no node of it held from outside, the whole tree dies with the document: its memory
+  // goes back block by block, without a visit to each node.
+  if (owner == this && owner->ReleaseWholesale())
+    return;
   if (FParent != nullptr)
     owner->ForgetDetachedNode(*FParent, *this);
   // Children whose last count was their parent's list die with it. They are
@@ -105,8 +121,10 @@ void TJSONObject::Destroy() noexcept {
 }
 
 void TJSONObject::ClearChilds() noexcept {
-  if (FChilds.onHeap_)
+  if (FChilds.onHeap_) {
     FreeHeapList(FChilds.items_, FChilds.count_);
+    --FOwner->FHeapChildLists;
+  }
   FChilds.items_ = nullptr;
   FChilds.count_ = 0;
   FChilds.onHeap_ = false;
@@ -118,9 +136,11 @@ void TJSONObject::ReleaseChilds() noexcept {
   const int32_t count = std::exchange(list.count_, 0);
   const bool onHeap = std::exchange(list.onHeap_, false);
   for (int32_t i = 0; i < count; ++i)
-    items[i]->Release();
-  if (onHeap)
+    items[i]->ReleaseListCount();
+  if (onHeap) {
     FreeHeapList(items, count);
+    --FOwner->FHeapChildLists;
+  }
 }
 
 void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool intoPool) {
@@ -145,6 +165,8 @@ void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool i
     std::copy_n(FChilds.items_, oldCount, items);
     if (FChilds.onHeap_)
       FreeHeapList(FChilds.items_, oldCount);
+    else
+      ++FOwner->FHeapChildLists;
   }
   std::copy_n(childs, count, items + oldCount);
   FChilds.items_ = items;

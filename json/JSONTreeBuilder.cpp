@@ -26,7 +26,7 @@ TJSONTreeBuilder::TJSONTreeBuilder(TJSONObject& node, ChildStorage storage)
 TJSONTreeBuilder::~TJSONTreeBuilder() {
   for (TJSONObject* node : pending_) {
     if (node != nullptr)
-      node->Release();
+      node->ReleaseListCount();
   }
 }
 
@@ -183,7 +183,7 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       ujson::CheckNestingLevel(int64_t{parent.FLevel} + 1);
       pending_.push_back(nullptr);
       TJSONObject* child = TJSONObject::Create(owner_, &parent);
-      child->AddRef();
+      ++child->FRefCount; // the count its parent's list takes over
       pending_.back() = child;
       node = child;
       step = Begin(*child, p) ? Step::Value : Step::ChildParsed;
@@ -194,7 +194,7 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       TJSONObject* child = pending_.back();
       if (!HasVisibleText(child->FJSONText)) {
         pending_.pop_back();
-        child->Release();
+        child->ReleaseListCount();
         step = Step::ChildsEnd;
       } else {
         step = At(p) == u',' ? Step::NextChild : Step::ChildsEnd;

@@ -141,3 +141,42 @@ TEST(SurvivingNode, ANodeOfADeepDocumentIsReleasedLastWithoutTrouble) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DocumentRelease, CountsEveryNodeOutHoweverTheTreeGoes) {
+  const int64_t before = JSONInstanceCount;
+  const std::u16string text = u"{\"a\":[1,2,{\"b\":[3]}],\"c\":\"x\",\"d\":{}}";
+  // No node held: the tree goes as a whole.
+  JSONFromString(text).reset();
+  EXPECT_EQ(JSONInstanceCount, before);
+  {
+    // Nodes that were held and given back again do not count as held.
+    JSONRef doc = JSONFromString(text);
+    JSONRef held = doc->GetChild(0)->GetChild(2);
+    JSONRef parent = held->GetParent();
+    held.reset();
+    parent.reset();
+  }
+  EXPECT_EQ(JSONInstanceCount, before);
+  {
+    // An edit grows a child list on the heap.
+    JSONRef doc = JSONFromString(text);
+    ASSERT_TRUE(doc->GetChild(2)->AddChild(u"e", u"[5,6]"));
+    EXPECT_EQ(doc->GetChild(2)->GetChild(0)->GetCount(), 2);
+  }
+  EXPECT_EQ(JSONInstanceCount, before);
+  {
+    JSONRef doc = JSONFromString(text);
+    JSONRef blank = doc->GetChild(0)->GetChildByName(u"none");
+    JSONRef element = doc->GetChild(0)->GetChild(1);
+    doc.reset();
+    EXPECT_EQ(JSONInstanceCount, before + 2);
+    EXPECT_EQ(element->GetValue(), u"");
+    blank.reset();
+    EXPECT_EQ(JSONInstanceCount, before + 1);
+  }
+  EXPECT_EQ(JSONInstanceCount, before);
+}
+
+} // namespace
