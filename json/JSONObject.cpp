@@ -106,7 +106,9 @@ void TJSONObject::ReleaseListCount() noexcept {
         child->FParent = nullptr;
       }
     }
-    owner->OrphanDetachedNodesOf(*node);
+    // The document object lives at least as long as this node's slot, so it is reached
+    // through the node.
+    node->FOwner->OrphanDetachedNodesOf(*node);
     node->ClearChilds();
     node->Destroy();
   }
