@@ -123,6 +123,8 @@ Load InFreshProcess(const Loader& loader, const std::string& path) {
   if (::pipe(fds) != 0)
     return {};
   std::fflush(nullptr);
+  // Memory the parent freed would otherwise serve the child without raising its peak.
+  malloc_trim(0);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(fds[0]);
@@ -179,12 +181,18 @@ int64_t CountNodes(const IJSONObject& root) {
   return count;
 }
 
-// Heap the loaded document holds beyond its text, per node, as the allocator counts it.
+// Heap in use, large blocks that the allocator maps on their own included.
+size_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// Heap the loaded document holds beyond its text's characters, per node.
 void MeasureHeap(const std::string& path, Row& row) {
   malloc_trim(0);
-  const size_t before = mallinfo2().uordblks;
+  const size_t before = HeapInUse();
   JSONRef document = JSONFromFile(ujson::Utf8ToUtf16(path));
-  const size_t after = mallinfo2().uordblks;
+  const size_t after = HeapInUse();
   row.nodes = CountNodes(*document);
   const double text = 2.0 * static_cast<double>(DocumentTextOf(*document).size());
   row.heapPerNode = (static_cast<double>(after - before) - text) / static_cast<double>(row.nodes);
