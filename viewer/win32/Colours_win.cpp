@@ -2,8 +2,6 @@
 
 #include "viewer/win32/Colours_win.h"
 
-#include <uxtheme.h>
-
 #include <string>
 
 namespace tkwin {
@@ -29,11 +27,22 @@ void ApplyTreeColours(HWND Tree, tk::ColourScheme Scheme) noexcept {
 }
 
 void ApplyTreeTheme(HWND Tree, TreeTheme Theme) noexcept {
+  // Looked up in the theme library only where the process has it loaded already (the common
+  // controls load it when they draw themed): without it there is no theme to change, and the
+  // DLL needs no library beyond the ones it links.
+  using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  const HMODULE themes = ::GetModuleHandleW(L"uxtheme.dll");
+  if (!themes)
+    return;
+  const auto setWindowTheme = reinterpret_cast<SetWindowThemeFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(themes, "SetWindowTheme")));
+  if (!setWindowTheme)
+    return;
   // Both names empty removes what was set before: the control's own theme comes back.
   if (Theme == TreeTheme::DarkExplorer)
-    ::SetWindowTheme(Tree, L"DarkMode_Explorer", nullptr);
+    setWindowTheme(Tree, L"DarkMode_Explorer", nullptr);
   else
-    ::SetWindowTheme(Tree, nullptr, nullptr);
+    setWindowTheme(Tree, nullptr, nullptr);
 }
 
 std::optional<LRESULT> DarkTreeCustomDraw(NMTVCUSTOMDRAW& Draw, tk::ColourScheme Scheme,

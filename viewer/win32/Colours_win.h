@@ -23,7 +23,8 @@ constexpr TreeTheme TreeThemeOf(tk::ColourScheme Scheme) {
 
 // Background, text and line colours of a tree; TVM_SET*COLOR, or the defaults for System.
 void ApplyTreeColours(HWND Tree, tk::ColourScheme Scheme) noexcept;
-// The tree's theme; on systems without the dark theme the tree keeps its look.
+// The tree's theme; on systems without the dark theme (or without themes) the tree keeps its
+// look.
 void ApplyTreeTheme(HWND Tree, TreeTheme Theme) noexcept;
 
 // NM_CUSTOMDRAW of a tree in a dark scheme: the selected item in the selection colours while
