@@ -41,7 +41,7 @@ void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id, const DpiSc
   if (!window_)
     throw tk::ToolkitError("Cannot create status bar");
   try {
-    subclass_.Install(window_, &SubclassProc, reinterpret_cast<DWORD_PTR>(this));
+    subclass_.Install(window_, &SubclassProc, this);
   } catch (...) {
     ::DestroyWindow(std::exchange(window_, nullptr));
     throw;
@@ -84,15 +84,17 @@ void Win32StatusBar::ApplyColourScheme(tk::ColourScheme Scheme) noexcept {
 }
 
 LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM WParam,
-                                              LPARAM LParam, UINT_PTR Id, DWORD_PTR Data) {
-  static_cast<void>(Id);
-  auto* bar = reinterpret_cast<Win32StatusBar*>(Data);
+                                              LPARAM LParam) {
+  auto* bar = WindowSubclass::DataOf<Win32StatusBar>(Window);
+  if (!bar)
+    return WindowSubclass::CallClassProcedure(Window, Message, WParam, LParam);
   if (Message == WM_NCDESTROY) {
+    const LRESULT result = bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
     bar->subclass_.Forget();
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return result;
   }
   if (!tk::IsDark(bar->scheme_))
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
   const int indent = bar->scale_(4);
   switch (Message) {
   case WM_ERASEBKGND:
@@ -113,7 +115,7 @@ LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM 
     return 0;
   }
   default:
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
   }
 }
 

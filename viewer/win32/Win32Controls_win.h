@@ -43,8 +43,7 @@ public:
   HWND Window() const noexcept { return window_; }
 
 private:
-  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam,
-                                       UINT_PTR Id, DWORD_PTR Data);
+  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   void SetParts() noexcept;
 
   Win32Form& form_;

@@ -16,16 +16,19 @@
 namespace tkwin {
 
 LRESULT CALLBACK Win32TreeView::SubclassProc(HWND Window, UINT Message, WPARAM WParam,
-                                             LPARAM LParam, UINT_PTR Id, DWORD_PTR Data) {
-  static_cast<void>(Id);
-  auto* tree = reinterpret_cast<Win32TreeView*>(Data);
+                                             LPARAM LParam) {
+  auto* tree = WindowSubclass::DataOf<Win32TreeView>(Window);
+  if (!tree)
+    return WindowSubclass::CallClassProcedure(Window, Message, WParam, LParam);
   switch (Message) {
-  case WM_NCDESTROY:
+  case WM_NCDESTROY: {
+    const LRESULT result = tree->subclass_.CallPrevious(Window, Message, WParam, LParam);
     tree->subclass_.Forget();
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return result;
+  }
   case WM_GETDLGCODE:
     // Inside a dialog as well, every key comes here first: Tab, Esc and Enter included.
-    return ::DefSubclassProc(Window, Message, WParam, LParam) | DLGC_WANTALLKEYS;
+    return tree->subclass_.CallPrevious(Window, Message, WParam, LParam) | DLGC_WANTALLKEYS;
   case WM_KEYDOWN:
   case WM_SYSKEYDOWN:
     return tree->OnKeyDown(Window, Message, WParam, LParam);
@@ -51,7 +54,7 @@ LRESULT CALLBACK Win32TreeView::SubclassProc(HWND Window, UINT Message, WPARAM W
   default:
     break;
   }
-  return ::DefSubclassProc(Window, Message, WParam, LParam);
+  return tree->subclass_.CallPrevious(Window, Message, WParam, LParam);
 }
 
 LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
@@ -60,7 +63,7 @@ LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARA
   // Keys on their way to an input method are the input method's.
   const tk::TreeKeyEvent handler = description_.OnKeyDown;
   if (!handler || WParam == VK_PROCESSKEY)
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return subclass_.CallPrevious(Window, Message, WParam, LParam);
   const tk::KeyPress press = KeyPressOf(Message, WParam, LParam);
   // The handler may close the viewer (a menu whose loop runs the host's messages): held apart
   // from this object, and checked before anything of it is touched again.
@@ -70,7 +73,7 @@ LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARA
   if (alive.expired() || window_ != Window)
     return 0;
   if (route == tk::KeyRoute::Tree)
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return subclass_.CallPrevious(Window, Message, WParam, LParam);
   swallowCharacters_ = true;
   swallowRelease_ = WParam;
   if (route == tk::KeyRoute::Host) {
@@ -85,7 +88,7 @@ LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARA
 
 LRESULT Win32TreeView::OnCharacter(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   if (!swallowCharacters_)
-    return ::DefSubclassProc(Window, Message, WParam, LParam);
+    return subclass_.CallPrevious(Window, Message, WParam, LParam);
   // Alt with a letter still opens the menu of the window that has one, as everywhere; only
   // the control, whose search by first letter would act on it, does not see it.
   if (Message == WM_SYSCHAR || Message == WM_SYSDEADCHAR)

@@ -55,7 +55,7 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
     throw tk::ToolkitError("Cannot create tree view");
   ::SendMessageW(window_, TVM_SETUNICODEFORMAT, TRUE, 0);
   try {
-    subclass_.Install(window_, &SubclassProc, reinterpret_cast<DWORD_PTR>(this));
+    subclass_.Install(window_, &SubclassProc, this);
   } catch (...) {
     ::DestroyWindow(std::exchange(window_, nullptr));
     throw;

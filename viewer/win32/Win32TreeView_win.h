@@ -98,8 +98,7 @@ private:
   void OnDeleteItem(const NMTREEVIEWW& Notice) noexcept;
 
   // Input (Win32TreeInput_win.cpp).
-  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam,
-                                       UINT_PTR Id, DWORD_PTR Data);
+  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnCharacter(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   void OnContextMenu(LPARAM LParam);
