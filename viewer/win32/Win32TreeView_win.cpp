@@ -6,6 +6,7 @@
 #include "viewer/win32/Win32Application_win.h"
 #include "viewer/win32/Win32Form_win.h"
 
+#include <algorithm>
 #include <climits>
 #include <utility>
 #include <vector>
@@ -109,6 +110,7 @@ void Win32TreeView::Detach() noexcept {
   swallowCharacters_ = false;
   swallowRelease_ = 0;
   items_.clear();
+  deferredExpansions_.clear();
   expandingNow_ = nullptr;
   editing_ = nullptr;
   ++collapseEpoch_;
@@ -269,7 +271,16 @@ void Win32TreeView::Clear() {
     ::SendMessageW(window_, TVM_DELETEITEM, 0, ItemParam(TVI_ROOT));
   }
   items_.clear();
+  deferredExpansions_.clear();
   ++collapseEpoch_;
+}
+
+bool Win32TreeView::RowShown(HTREEITEM Item) const noexcept {
+  for (auto up = items_.find(Item); up != items_.end() && up->second.parent;
+       up = items_.find(up->second.parent))
+    if (!ItemExpanded(up->second.parent))
+      return false;
+  return true;
 }
 
 void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
@@ -282,12 +293,30 @@ void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
   RaiseExpanding(item, allow);
   if (!allow || !IsLive(item) || !Next(item, TVGN_CHILD))
     return;
+  if (updateDepth_ > 0 && !ItemExpanded(item) && RowShown(item)) {
+    // The control lays out every shown row again after each expansion of a shown item (under
+    // Wine with a round trip to the server for its scroll bars): opening a whole subtree one
+    // item at a time would take quadratic time. Opened when the update ends instead, while
+    // everything below it is opened out of sight, at little cost.
+    deferredExpansions_.push_back(item);
+    return;
+  }
   const Restore<HTREEITEM> expanding(expandingNow_, item);
   SendInOperation(TVM_EXPAND, TVE_EXPAND, ItemParam(item));
 }
 
+void Win32TreeView::ExpandDeferred() noexcept {
+  // Their expanding events were raised already.
+  for (const HTREEITEM item : std::exchange(deferredExpansions_, {}))
+    if (IsLive(item)) {
+      const Restore<HTREEITEM> expanding(expandingNow_, item);
+      ::SendMessageW(window_, TVM_EXPAND, TVE_EXPAND, ItemParam(item));
+    }
+}
+
 void Win32TreeView::Collapse(tk::TreeNodeHandle Node) {
   const HTREEITEM item = Require(Node);
+  std::erase(deferredExpansions_, item);
   // A collapse by message raises no expanding event; the control moves a selection inside up.
   if (ItemExpanded(item))
     SendInOperation(TVM_EXPAND, TVE_COLLAPSE, ItemParam(item));
@@ -295,7 +324,10 @@ void Win32TreeView::Collapse(tk::TreeNodeHandle Node) {
 
 bool Win32TreeView::IsExpanded(tk::TreeNodeHandle Node) const {
   const HTREEITEM item = Require(Node);
-  return ItemExpanded(item) && Next(item, TVGN_CHILD) != nullptr;
+  const bool expanded = ItemExpanded(item) ||
+                        std::find(deferredExpansions_.begin(), deferredExpansions_.end(), item) !=
+                            deferredExpansions_.end();
+  return expanded && Next(item, TVGN_CHILD) != nullptr;
 }
 
 void Win32TreeView::MakeVisible(tk::TreeNodeHandle Node) {
@@ -364,6 +396,7 @@ void Win32TreeView::EndUpdate() noexcept {
   if (updateDepth_ == 0)
     return;
   if (--updateDepth_ == 0 && window_) {
+    ExpandDeferred();
     ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(window_, nullptr, TRUE);
   }
@@ -488,6 +521,7 @@ void Win32TreeView::OnDeleteItem(const NMTREEVIEWW& Notice) noexcept {
   if (known == items_.end())
     return;
   items_.erase(known);
+  std::erase(deferredExpansions_, Notice.itemOld.hItem);
 }
 
 } // namespace tkwin

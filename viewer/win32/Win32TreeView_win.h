@@ -107,6 +107,9 @@ private:
   tk::TreeNodeHandle NodeAt(POINT Screen) const noexcept;
   void RaiseContextPopup(tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At);
   void ApplyMetrics(HFONT Font) noexcept;
+  // Whether the item's row is shown: every ancestor is open.
+  bool RowShown(HTREEITEM Item) const noexcept;
+  void ExpandDeferred() noexcept;
 
   // What the tree keeps of each item it inserted.
   struct Entry {
@@ -130,6 +133,8 @@ private:
   HTREEITEM editing_ = nullptr; // the item whose label edit began and has not ended yet
   // The item that Expand has already raised the event for while the control expands it.
   HTREEITEM expandingNow_ = nullptr;
+  // Shown items opened while the update is suspended, opened in the control when it ends.
+  std::vector<HTREEITEM> deferredExpansions_;
   // Operations of the viewer in progress, and the first failure of an event raised inside one.
   int operationDepth_ = 0;
   std::exception_ptr operationFailure_;
