@@ -151,6 +151,7 @@ const Step kSteps[] = {
   // The user's keys and menus, and the lister window's answer to the keys it gets.
   {L"key", "[shift+][ctrl+][alt+]KEY", [](Host& H) { PressKey(H, H.Args().Take("key")); }},
   {L"focus-tree", "", [](Host& H) { FocusTree(H); }},
+  {L"focus-lister", "", [](Host& H) { FocusLister(H); }},
   {L"files", "FILE... --", [](Host& H) { H.Keys().SetFiles(H.Args().TakeUntil(L"--")); }},
   {L"find-text", "TEXT [matchcase] [wholewords] [backwards]", [](Host& H) {
      const std::wstring text = H.Args().Take("text");

@@ -170,4 +170,10 @@ void FocusTree(Host& H) {
   H.Out("focus-tree: focus on " + H.Listers().NameOf(GetFocus()));
 }
 
+void FocusLister(Host& H) {
+  SetFocus(H.Listers().Current().Window.Get());
+  H.Pump();
+  H.Out("focus-lister: focus on " + H.Listers().NameOf(GetFocus()));
+}
+
 } // namespace host

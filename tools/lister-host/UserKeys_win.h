@@ -34,5 +34,7 @@ std::string KeyName(UINT Key, bool Shift, bool Control, bool Alt);
 void PressKey(Host& H, const std::wstring& Text);
 // Gives the current viewer's tree the focus, as a click into the quick-view panel does.
 void FocusTree(Host& H);
+// Gives the focus to the current lister window itself, away from the plugin's controls.
+void FocusLister(Host& H);
 
 } // namespace host
