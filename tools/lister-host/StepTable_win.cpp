@@ -189,6 +189,10 @@ const Step kSteps[] = {
      BenchExpand(H, H.Args().Take("index path"), true);
    }},
   {L"bench-load", "FILE", [](Host& H) { BenchLoad(H, H.Args().Take("file")); }},
+  {L"bench-find", "TEXT [matchcase] [wholewords] [backwards]", [](Host& H) {
+     const std::wstring text = H.Args().Take("text");
+     BenchFind(H, text, SearchFlagsFrom(H));
+   }},
 
   // The host process.
   {L"wait", "MS", [](Host& H) { H.PumpFor(H.Args().TakeInt("milliseconds")); }},
