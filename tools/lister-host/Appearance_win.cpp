@@ -99,8 +99,7 @@ HWND StatusBarOf(Host& H) {
 
 RECT LabelRect(HWND Tree, HTREEITEM Item) {
   RECT bounds{};
-  std::memcpy(&bounds, &Item, sizeof Item); // TVM_GETITEMRECT takes the item in the rectangle
-  if (!SendMessageW(Tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&bounds)))
+  if (!TreeView_GetItemRect(Tree, Item, &bounds, TRUE))
     return RECT{};
   return bounds;
 }

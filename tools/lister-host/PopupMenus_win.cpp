@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <vector>
 
 namespace host {
@@ -121,9 +120,7 @@ void RightClickItem(Host& H, const std::wstring& Path) {
   const HWND tree = CurrentTree(H);
   const HTREEITEM item = FindItem(tree, Path, true);
   RECT bounds{};
-  static_assert(sizeof bounds >= sizeof item);
-  std::memcpy(&bounds, &item, sizeof item); // TVM_GETITEMRECT takes the item in the rectangle
-  if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&bounds)))
+  if (!TreeView_GetItemRect(tree, item, &bounds, TRUE))
     throw StepError("the node is not on screen");
   POINT at{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
   POINT screen = at;

@@ -28,14 +28,19 @@ Win32Form* FormOf(HWND Window) noexcept {
   return reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(Window, 0));
 }
 
-UniqueFont CreateFormFont(const tk::FontDescription& Font, const DpiScale& Scale) {
+// The description's font at the scale; none when it names no font or the system refuses.
+UniqueFont ScaledFont(const tk::FontDescription& Font, const DpiScale& Scale) noexcept {
   if (Font.Name.empty())
     return UniqueFont();
-  UniqueFont font(::CreateFontW(-Scale(Font.Height), 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL,
-                                Font.Italic, Font.Underline, Font.StrikeOut, Font.CharSet,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, WidePointer(Font.Name)));
-  if (!font)
+  return UniqueFont(::CreateFontW(-Scale(Font.Height), 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL,
+                                  Font.Italic, Font.Underline, Font.StrikeOut, Font.CharSet,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, WidePointer(Font.Name)));
+}
+
+UniqueFont CreateFormFont(const tk::FontDescription& Font, const DpiScale& Scale) {
+  UniqueFont font = ScaledFont(Font, Scale);
+  if (!font && !Font.Name.empty())
     throw tk::ToolkitError("Cannot create font");
   return font;
 }
@@ -287,13 +292,15 @@ void Win32Form::Detach() noexcept {
     bar->Detach();
 }
 
-void Win32Form::OnDpiChanged() {
+void Win32Form::OnDpiChanged() noexcept {
   const DpiScale scale{WindowDpi(window_.Get()), description_.PixelsPerInch};
   if (scale == scale_)
     return;
+  // The controls take the new font before the old one goes; without one, all stays as it was.
+  UniqueFont font = ScaledFont(description_.Font, scale);
+  if (!font && !description_.Font.Name.empty())
+    return;
   scale_ = scale;
-  // The controls take the new font before the old one goes.
-  UniqueFont font = CreateFormFont(description_.Font, scale_);
   for (const auto& [name, tree] : trees_)
     tree->Rescale(tree->Description().ParentFont ? font.Get() : nullptr, scale_);
   for (const auto& [name, bar] : statusBars_)

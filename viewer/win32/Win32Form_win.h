@@ -67,7 +67,7 @@ private:
   void CreateControls();
   void Layout() noexcept;
   // The window's DPI changed: a new font and sizes for every control.
-  void OnDpiChanged();
+  void OnDpiChanged() noexcept;
   // The form's own background, in the scheme's colour.
   bool EraseBackground(HDC Dc) const noexcept;
   // The window is gone: forget it and everything on it.

@@ -10,7 +10,6 @@
 
 #include <windowsx.h>
 
-#include <cstring>
 #include <memory>
 
 namespace tkwin {
@@ -37,10 +36,12 @@ LRESULT CALLBACK Win32TreeView::SubclassProc(HWND Window, UINT Message, WPARAM W
     // Every character of the press came before its release.
     tree->swallowCharacters_ = false;
     if (tree->swallowRelease_ != 0 && tree->swallowRelease_ == WParam) {
-      // The control never saw the press; its release would make it act on its own (the
-      // menu key's release asks for a second context menu).
       tree->swallowRelease_ = 0;
-      return 0;
+      // The control never saw the press; its release would make it act on its own (the
+      // menu key's release asks for a second context menu). A system key's release goes on:
+      // after F10 went to the lister window, it is what opens the lister's menu bar.
+      if (Message == WM_KEYUP)
+        return 0;
     }
     break;
   case WM_CHAR:
@@ -159,11 +160,8 @@ std::optional<std::size_t> Win32TreeView::PopupMenu(tk::TreeNodeHandle Node,
     where = {At->X, At->Y};
   } else {
     // From the keyboard: below the node's label, or the tree's corner.
-    // The message takes the item in the rectangle's first bytes.
     RECT bounds{};
-    static_assert(sizeof(bounds) >= sizeof(item));
-    std::memcpy(&bounds, &item, sizeof(item));
-    if (item && ::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&bounds)))
+    if (item && TreeView_GetItemRect(tree, item, &bounds, TRUE))
       where = {bounds.left, bounds.bottom};
     ::ClientToScreen(tree, &where);
   }
