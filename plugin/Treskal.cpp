@@ -2,7 +2,9 @@
 // interface and the DLL's notification handler. Nothing thrown inside ever leaves them.
 
 #include "plugin/DetectString.h"
+#include "viewer/ListerCalls_win.h"
 #include "viewer/ListerEmbedding_win.h"
+#include "viewer/ListerProtocol.h"
 
 #include <windows.h>
 
@@ -28,6 +30,46 @@ HWND WINAPI ListLoadW(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags) {
   } catch (...) {
     return nullptr;
   }
+}
+
+// Another file into the viewer window that ListLoad returned; ParentWin is its lister window.
+int WINAPI ListLoadNext(HWND ParentWin, HWND PluginWin, char* FileToLoad, int ShowFlags) {
+  static_cast<void>(ParentWin);
+  try {
+    return LoadNextIntoListerWindow(PluginWin, FileNameFromAnsi(FileToLoad), ShowFlags);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
+}
+
+int WINAPI ListLoadNextW(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int ShowFlags) {
+  static_cast<void>(ParentWin);
+  try {
+    return LoadNextIntoListerWindow(PluginWin, FileNameFromWide(FileToLoad), ShowFlags);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
+}
+
+// The lister's find dialog, F3 and Shift+F3; the 8-bit text is in the ANSI code page.
+int WINAPI ListSearchText(HWND ListWin, char* SearchString, int SearchParameter) {
+  try {
+    return SearchListerWindow(ListWin, TextFromAnsi(SearchString), SearchParameter);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
+}
+
+int WINAPI ListSearchTextW(HWND ListWin, WCHAR* SearchString, int SearchParameter) {
+  try {
+    return SearchListerWindow(ListWin, TextFromWide(SearchString), SearchParameter);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
+}
+
+int WINAPI ListSendCommand(HWND ListWin, int Command, int Parameter) {
+  return SendListerCommand(ListWin, Command, Parameter);
 }
 
 void WINAPI ListCloseWindow(HWND ListWin) { DestroyListerWindow(ListWin); }

@@ -122,9 +122,12 @@ void ReleaseRecord(HWND Window, TSubclassInfo* Record) noexcept {
   const std::unique_ptr<TSubclassInfo> owned(Record);
 }
 
-HWND CreateViewer(tkwin::Win32Application& App, HWND ListerWin, const std::u16string& FileToLoad) {
+HWND CreateViewer(tkwin::Win32Application& App, HWND ListerWin, const std::u16string& FileToLoad,
+                  int ShowFlags) {
   std::unique_ptr<TfmMain> created = TfmMain::CreateParented(App, tkwin::FromHwnd(ListerWin));
   created->uFileToView = FileToLoad;
+  // Before the show handler, so the document is painted in the scheme from the start.
+  created->ApplyShowFlags(ShowFlags);
   // The show handler loads and presents the file; its failures go to the exception handler,
   // and the viewer is still returned.
   created->Show();
@@ -191,11 +194,10 @@ void TearDown(HWND Window, TSubclassInfo& Record) noexcept {
 } // namespace
 
 HWND CreateListerWindow(HWND ListerWin, const std::u16string& FileToLoad, int ShowFlags) noexcept {
-  static_cast<void>(ShowFlags); // every value of the show flags gives the same viewer
   tkwin::Win32Application* app = nullptr;
   try {
     app = &State().App();
-    return CreateViewer(*app, ListerWin, FileToLoad);
+    return CreateViewer(*app, ListerWin, FileToLoad, ShowFlags);
   } catch (const std::exception& e) {
     if (app)
       Report(*app, ListerWin, u"Open error:", e);
@@ -208,6 +210,11 @@ HWND CreateListerWindow(HWND ListerWin, const std::u16string& FileToLoad, int Sh
       LastResortReport(ListerWin, L"Open error:");
   }
   return nullptr;
+}
+
+TfmMain* LiveViewerOf(HWND Window) noexcept {
+  const TSubclassInfo* const record = RecordOf(Window);
+  return record ? record->Form : nullptr;
 }
 
 void DestroyListerWindow(HWND Window) noexcept {

@@ -31,6 +31,10 @@ HWND CreateListerWindow(HWND ListerWin, const std::u16string& FileToLoad, int Sh
 // that ListLoad never returned, none at all.
 void DestroyListerWindow(HWND Window) noexcept;
 
+// The live viewer behind Window, found as the teardown finds it; nullptr for a window that is
+// no live viewer's.
+TfmMain* LiveViewerOf(HWND Window) noexcept;
+
 // The viewer window's procedure while its record lives: WM_DESTROY of a live viewer runs the
 // teardown and answers 0; WM_NCDESTROY releases the record; everything else goes on to the
 // window's own procedure, also after the teardown while procedures above it still chain here.

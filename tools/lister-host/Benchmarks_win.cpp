@@ -4,6 +4,7 @@
 #include "tools/lister-host/Host_win.h"
 #include "tools/lister-host/ListerWindows_win.h"
 #include "tools/lister-host/Loading_win.h"
+#include "tools/lister-host/PluginCalls_win.h"
 #include "tools/lister-host/TreeReading_win.h"
 #include "tools/lister-host/WindowQueries_win.h"
 
@@ -67,6 +68,14 @@ void BenchExpand(Host& H, const std::wstring& Path, bool ByIndex) {
 void BenchLoad(Host& H, const std::wstring& File) {
   LoadFile(H, false, LoadVia::WideIfExported, File);
   H.Out("bench load: ListLoad returned after " + FormatMs(H.LastLoadMs) + " ms");
+}
+
+void BenchFind(Host& H, const std::wstring& Text, int Parameter) {
+  constexpr int kFindFirst = 1;
+  const LARGE_INTEGER started = Now();
+  SearchText(H, H.Listers().Current().Viewer, Text, Parameter | kFindFirst, false);
+  const LARGE_INTEGER finished = Now();
+  H.Out("bench find: " + FormatMs(Milliseconds(started, finished)) + " ms");
 }
 
 } // namespace host

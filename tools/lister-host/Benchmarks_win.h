@@ -12,5 +12,7 @@ class Host;
 void BenchBareTree(Host& H, int Items);
 void BenchExpand(Host& H, const std::wstring& Path, bool ByIndex);
 void BenchLoad(Host& H, const std::wstring& File);
+// ListSearchTextW from the start (lcs_findfirst) with Parameter's other flags, timed.
+void BenchFind(Host& H, const std::wstring& Text, int Parameter);
 
 } // namespace host

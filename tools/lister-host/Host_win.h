@@ -6,8 +6,10 @@
 
 #include "tools/lister-host/Dialogs_win.h"
 #include "tools/lister-host/HostSubclass_win.h"
+#include "tools/lister-host/ListerKeys_win.h"
 #include "tools/lister-host/ListerWindows_win.h"
 #include "tools/lister-host/PluginModule_win.h"
+#include "tools/lister-host/PopupMenus_win.h"
 #include "tools/lister-host/StepArguments.h"
 #include "tools/lister-host/TeardownTrace_win.h"
 
@@ -43,6 +45,8 @@ public:
   HostSubclass& Subclass() noexcept { return subclass_; }
   Dialogs& Dialog() noexcept { return dialogs_; }
   TeardownTrace& Trace() noexcept { return trace_; }
+  ListerKeys& Keys() noexcept { return keys_; }
+  PopupMenus& Menus() noexcept { return menus_; }
 
   // The show flags for later loads, and how long the last ListLoad took.
   int ShowFlags = 0;
@@ -62,6 +66,8 @@ private:
   HostSubclass subclass_{*this};
   Dialogs dialogs_{*this};
   TeardownTrace trace_{*this};
+  ListerKeys keys_{*this};
+  PopupMenus menus_{*this};
 };
 
 } // namespace host

@@ -124,6 +124,13 @@ LRESULT CALLBACK ListerWindows::WindowProc(HWND Window, UINT Message, WPARAM WPa
 
 LRESULT ListerWindows::OnMessage(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   switch (Message) {
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+    // The keys the plugin hands on, as the file manager's lister acts on them.
+    for (auto& lister : listers_)
+      if (lister->Window.Get() == Window && host_.Keys().OnKey(*lister, Message, WParam, LParam))
+        return 0;
+    break;
   case WM_SIZE:
     for (auto& lister : listers_) {
       if (lister->Window.Get() == Window) {

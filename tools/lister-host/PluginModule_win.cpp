@@ -25,6 +25,11 @@ void PluginModule::Load(const std::wstring& Path) {
   exports_.ListLoad = Export<ListLoadFn>(module, "ListLoad");
   exports_.ListLoadW = Export<ListLoadWFn>(module, "ListLoadW");
   exports_.ListCloseWindow = Export<ListCloseWindowFn>(module, "ListCloseWindow");
+  exports_.ListLoadNext = Export<ListLoadNextFn>(module, "ListLoadNext");
+  exports_.ListLoadNextW = Export<ListLoadNextWFn>(module, "ListLoadNextW");
+  exports_.ListSearchText = Export<ListSearchTextFn>(module, "ListSearchText");
+  exports_.ListSearchTextW = Export<ListSearchTextWFn>(module, "ListSearchTextW");
+  exports_.ListSendCommand = Export<ListSendCommandFn>(module, "ListSendCommand");
 }
 
 void PluginModule::Unload() noexcept {

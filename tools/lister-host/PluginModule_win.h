@@ -14,12 +14,22 @@ using ListGetDetectStringFn = void (*)(char* DetectString, int MaxLen);
 using ListLoadFn = HWND (*)(HWND ParentWin, char* FileToLoad, int ShowFlags);
 using ListLoadWFn = HWND (*)(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags);
 using ListCloseWindowFn = void (*)(HWND ListWin);
+using ListLoadNextFn = int (*)(HWND ParentWin, HWND PluginWin, char* FileToLoad, int ShowFlags);
+using ListLoadNextWFn = int (*)(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int ShowFlags);
+using ListSearchTextFn = int (*)(HWND ListWin, char* SearchString, int SearchParameter);
+using ListSearchTextWFn = int (*)(HWND ListWin, WCHAR* SearchString, int SearchParameter);
+using ListSendCommandFn = int (*)(HWND ListWin, int Command, int Parameter);
 
 struct ListerExports {
   ListGetDetectStringFn ListGetDetectString = nullptr;
   ListLoadFn ListLoad = nullptr;
   ListLoadWFn ListLoadW = nullptr;
   ListCloseWindowFn ListCloseWindow = nullptr;
+  ListLoadNextFn ListLoadNext = nullptr;
+  ListLoadNextWFn ListLoadNextW = nullptr;
+  ListSearchTextFn ListSearchText = nullptr;
+  ListSearchTextWFn ListSearchTextW = nullptr;
+  ListSendCommandFn ListSendCommand = nullptr;
 };
 
 class PluginModule {

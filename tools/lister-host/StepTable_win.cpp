@@ -3,14 +3,18 @@
 
 #include "tools/lister-host/StepTable_win.h"
 
+#include "tools/lister-host/Appearance_win.h"
 #include "tools/lister-host/Benchmarks_win.h"
 #include "tools/lister-host/Counts_win.h"
 #include "tools/lister-host/Host_win.h"
 #include "tools/lister-host/Loading_win.h"
+#include "tools/lister-host/PluginCalls_win.h"
 #include "tools/lister-host/PluginCommands_win.h"
 #include "tools/lister-host/PluginSteps_win.h"
+#include "tools/lister-host/PopupMenus_win.h"
 #include "tools/lister-host/Screenshot_win.h"
 #include "tools/lister-host/TreeReading_win.h"
+#include "tools/lister-host/UserKeys_win.h"
 #include "tools/lister-host/WideText_win.h"
 #include "tools/lister-host/WindowReading_win.h"
 
@@ -121,9 +125,53 @@ const Step kSteps[] = {
   {L"drop", "FILE... --", [](Host& H) { DropFiles(H, H.Args().TakeUntil(L"--")); }},
   {L"dialog-file", "FILE", [](Host& H) { H.Dialog().SetFileToChoose(H.Args().Take("file")); }},
 
+  // The lister interface after ListLoad, called directly.
+  {L"load-next", "FILE", [](Host& H) {
+     LoadNext(H, CurrentLister(H), H.Args().Take("file"), false);
+   }},
+  {L"load-next-ansi", "FILE", [](Host& H) {
+     LoadNext(H, CurrentLister(H), H.Args().Take("file"), true);
+   }},
+  {L"find", "TEXT [findfirst] [matchcase] [wholewords] [backwards]", [](Host& H) {
+     const std::wstring text = H.Args().Take("text");
+     SearchText(H, CurrentLister(H).Viewer, text, SearchFlagsFrom(H), false);
+   }},
+  {L"find-ansi", "TEXT [findfirst] [matchcase] [wholewords] [backwards]", [](Host& H) {
+     const std::wstring text = H.Args().Take("text");
+     SearchText(H, CurrentLister(H).Viewer, text, SearchFlagsFrom(H), true);
+   }},
+  {L"command", "NAME|N PARAMETER", [](Host& H) {
+     const std::wstring command = H.Args().Take("command");
+     SendCommand(H, CurrentLister(H).Viewer, command, H.Args().TakeInt("parameter"));
+   }},
+  {L"foreign-calls", "", [](Host& H) { CallWithForeignWindows(H); }},
+  {L"clipboard", "", [](Host& H) { PrintClipboard(H); }},
+  {L"clipboard-set", "TEXT", [](Host& H) { FillClipboard(H, H.Args().Take("text")); }},
+
+  // The user's keys and menus, and the lister window's answer to the keys it gets.
+  {L"key", "[shift+][ctrl+][alt+]KEY", [](Host& H) { PressKey(H, H.Args().Take("key")); }},
+  {L"focus-tree", "", [](Host& H) { FocusTree(H); }},
+  {L"focus-lister", "", [](Host& H) { FocusLister(H); }},
+  {L"files", "FILE... --", [](Host& H) { H.Keys().SetFiles(H.Args().TakeUntil(L"--")); }},
+  {L"find-text", "TEXT [matchcase] [wholewords] [backwards]", [](Host& H) {
+     const std::wstring text = H.Args().Take("text");
+     H.Keys().SetFind(text, SearchFlagsFrom(H));
+   }},
+  {L"menu-plan", "CAPTION|cancel", [](Host& H) { H.Menus().Plan(H.Args().Take("menu item")); }},
+  {L"menu-done", "", [](Host& H) { H.Menus().Finish(); }},
+  {L"right-click-at", "INDICES", [](Host& H) { RightClickItem(H, H.Args().Take("index path")); }},
+  {L"unselect", "", [](Host& H) { UnselectAll(H); }},
+
+  // How the controls look.
+  {L"colours", "", [](Host& H) { PrintColours(H); }},
+  {L"watch-themes", "", [](Host& H) { WatchThemes(H); }},
+  {L"metrics", "", [](Host& H) { PrintMetrics(H); }},
+  {L"dpi-aware", "", [](Host& H) { MakeDpiAware(H); }},
+
   // Counts and pictures.
   {L"counts", "", [](Host& H) { PrintCounts(H, "counts"); }},
   {L"memory", "", [](Host& H) { PrintPrivateBytes(H); }},
+  {L"user-objects", "", [](Host& H) { PrintUserObjects(H); }},
   {L"cycles", "N FILE [destroy]", [](Host& H) {
      const int count = H.Args().TakeInt("cycle count");
      const std::wstring file = H.Args().Take("file");
@@ -141,6 +189,10 @@ const Step kSteps[] = {
      BenchExpand(H, H.Args().Take("index path"), true);
    }},
   {L"bench-load", "FILE", [](Host& H) { BenchLoad(H, H.Args().Take("file")); }},
+  {L"bench-find", "TEXT [matchcase] [wholewords] [backwards]", [](Host& H) {
+     const std::wstring text = H.Args().Take("text");
+     BenchFind(H, text, SearchFlagsFrom(H));
+   }},
 
   // The host process.
   {L"wait", "MS", [](Host& H) { H.PumpFor(H.Args().TakeInt("milliseconds")); }},

@@ -31,26 +31,92 @@ std::u16string WindowText(HWND Window) {
 
 // --- status bar ------------------------------------------------------------------------------
 
-void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id) {
+void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id, const DpiScale& Scale) {
   // The form places the bar itself: at the bottom, at the height of the description.
+  scale_ = Scale;
   window_ =
       ::CreateWindowExW(0, STATUSCLASSNAMEW, L"",
                         WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
-                        0, 0, description_.Height, Parent, IdAsMenu(Id), Instance, nullptr);
+                        0, 0, scale_(description_.Height), Parent, IdAsMenu(Id), Instance, nullptr);
   if (!window_)
     throw tk::ToolkitError("Cannot create status bar");
+  try {
+    subclass_.Install(window_, &SubclassProc, this);
+  } catch (...) {
+    ::DestroyWindow(std::exchange(window_, nullptr));
+    throw;
+  }
   ::SendMessageW(window_, SB_SETUNICODEFORMAT, TRUE, 0);
+  SetParts();
+  const tk::ColourScheme scheme = std::exchange(scheme_, tk::ColourScheme::System);
+  ApplyColourScheme(scheme);
+}
+
+void Win32StatusBar::SetParts() noexcept {
   // Right edges; the last panel spans the rest of the bar (-1).
   std::vector<int> edges;
   int right = 0;
   for (const tk::StatusPanelDescription& panel : description_.Panels) {
-    right += panel.Width;
+    right += scale_(panel.Width);
     edges.push_back(right);
   }
   if (edges.empty())
     edges.push_back(-1);
   edges.back() = -1;
   ::SendMessageW(window_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void Win32StatusBar::Rescale(const DpiScale& Scale) noexcept {
+  scale_ = Scale;
+  if (window_)
+    SetParts();
+}
+
+void Win32StatusBar::ApplyColourScheme(tk::ColourScheme Scheme) noexcept {
+  const bool changed = Scheme != scheme_;
+  scheme_ = Scheme;
+  if (!window_ || !changed)
+    return;
+  ::SendMessageW(window_, SB_SETBKCOLOR, 0,
+                 tk::IsDark(Scheme) ? static_cast<LPARAM>(tk::DarkPalette::BarBackground)
+                                    : static_cast<LPARAM>(CLR_DEFAULT));
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM WParam,
+                                              LPARAM LParam) {
+  auto* bar = WindowSubclass::DataOf<Win32StatusBar>(Window);
+  if (!bar)
+    return WindowSubclass::CallClassProcedure(Window, Message, WParam, LParam);
+  if (Message == WM_NCDESTROY) {
+    const LRESULT result = bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
+    bar->subclass_.Forget();
+    return result;
+  }
+  if (!tk::IsDark(bar->scheme_))
+    return bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
+  const int indent = bar->scale_(4);
+  switch (Message) {
+  case WM_ERASEBKGND:
+    return 1; // the paint below covers everything
+  case WM_PRINTCLIENT:
+    PaintDarkStatusBar(Window, reinterpret_cast<HDC>(WParam), indent);
+    return 0;
+  case WM_PAINT: {
+    if (WParam != 0) {
+      PaintDarkStatusBar(Window, reinterpret_cast<HDC>(WParam), indent);
+      return 0;
+    }
+    PAINTSTRUCT paint{};
+    if (const HDC dc = ::BeginPaint(Window, &paint)) {
+      PaintDarkStatusBar(Window, dc, indent);
+      ::EndPaint(Window, &paint);
+    }
+    return 0;
+  }
+  default:
+    return bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
+  }
 }
 
 std::u16string Win32StatusBar::Text() const {
@@ -74,16 +140,26 @@ void Win32StatusBar::SetText(std::u16string_view Text) {
 
 // --- edit box --------------------------------------------------------------------------------
 
-void Win32EditBox::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font) {
+void Win32EditBox::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
+                          const DpiScale& Scale) {
   const int height = description_.Height > 0 ? description_.Height : 23;
-  window_ =
-      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WidePointer(description_.Text),
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, description_.Left, 0,
-                        description_.Width, height, Parent, IdAsMenu(Id), Instance, nullptr);
+  window_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WidePointer(description_.Text),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                              Scale(description_.Left), 0, Scale(description_.Width), Scale(height),
+                              Parent, IdAsMenu(Id), Instance, nullptr);
   if (!window_)
     throw tk::ToolkitError("Cannot create edit box");
   if (Font)
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+}
+
+void Win32EditBox::Rescale(HFONT Font, const DpiScale& Scale) noexcept {
+  if (!window_)
+    return;
+  const int height = description_.Height > 0 ? description_.Height : 23;
+  ::MoveWindow(window_, Scale(description_.Left), 0, Scale(description_.Width), Scale(height),
+               TRUE);
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
 }
 
 std::u16string Win32EditBox::Text() const {
@@ -100,24 +176,22 @@ void Win32EditBox::SetText(std::u16string_view Text) {
 // --- tool bar --------------------------------------------------------------------------------
 
 void Win32ToolBar::Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Images,
-                          const std::vector<int>& ItemIds) {
+                          const std::vector<int>& ItemIds, const DpiScale& Scale) {
   // Placed by the form (CCS_NORESIZE, CCS_NOPARENTALIGN), hidden unless the description shows
   // it; its tooltips ask the form for their texts.
   const DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | CCS_TOP |
                       CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN |
                       (description_.ShowHints ? TBSTYLE_TOOLTIPS : 0) |
                       (description_.Visible ? WS_VISIBLE : 0);
-  window_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style, 0, 0, 0, description_.Height,
-                              Parent, IdAsMenu(Id), Instance, nullptr);
+  window_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style, 0, 0, 0,
+                              Scale(description_.Height), Parent, IdAsMenu(Id), Instance, nullptr);
   if (!window_)
     throw tk::ToolkitError("Cannot create tool bar");
   ::SendMessageW(window_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   ::SendMessageW(window_, TB_SETUNICODEFORMAT, TRUE, 0);
   if (Images)
     ::SendMessageW(window_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images));
-  if (description_.ButtonWidth > 0 && description_.ButtonHeight > 0)
-    ::SendMessageW(window_, TB_SETBUTTONSIZE, 0,
-                   MAKELPARAM(description_.ButtonWidth, description_.ButtonHeight));
+  Rescale(Scale);
   if (!description_.ShowCaptions)
     ::SendMessageW(window_, TB_SETMAXTEXTROWS, 0, 0);
 
@@ -134,7 +208,7 @@ void Win32ToolBar::Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Im
       button.fsStyle = BTNS_BUTTON;
     } else {
       // A separator as wide as the item; an edit box sits over its own.
-      button.iBitmap = item.Width;
+      button.iBitmap = Scale(item.Width);
       button.fsStyle = BTNS_SEP;
     }
     buttons.push_back(button);
@@ -142,6 +216,12 @@ void Win32ToolBar::Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Im
   if (!buttons.empty() && !::SendMessageW(window_, TB_ADDBUTTONSW, buttons.size(),
                                           reinterpret_cast<LPARAM>(buttons.data())))
     throw tk::ToolkitError("Cannot add tool buttons");
+}
+
+void Win32ToolBar::Rescale(const DpiScale& Scale) noexcept {
+  if (window_ && description_.ButtonWidth > 0 && description_.ButtonHeight > 0)
+    ::SendMessageW(window_, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(Scale(description_.ButtonWidth), Scale(description_.ButtonHeight)));
 }
 
 bool Win32ToolBar::Visible() const {

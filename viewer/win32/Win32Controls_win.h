@@ -2,10 +2,13 @@
 
 #ifdef _WIN32
 
+#include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/DroppedFiles.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/win32/Dpi_win.h"
 #include "viewer/win32/Handles_win.h"
+#include "viewer/win32/WindowSubclass_win.h"
 
 #include <optional>
 #include <span>
@@ -19,7 +22,8 @@ namespace tkwin {
 class Win32Form;
 
 // A msctls_statusbar32 whose panels are laid out by their widths, the last one spanning the
-// rest; the text goes into the first panel.
+// rest; the text goes into the first panel. The bar keeps its text (SB_GETTEXTW reads it) in
+// every scheme; in a dark one it is painted here, since the control has no text colour.
 class Win32StatusBar final : public tk::StatusBar {
 public:
   Win32StatusBar(Win32Form& Form, tk::StatusBarDescription Description)
@@ -29,14 +33,25 @@ public:
   void SetText(std::u16string_view Text) override;
 
   const tk::StatusBarDescription& Description() const noexcept { return description_; }
-  void Create(HWND Parent, HINSTANCE Instance, int Id);
-  void Detach() noexcept { window_ = nullptr; }
+  void Create(HWND Parent, HINSTANCE Instance, int Id, const DpiScale& Scale);
+  void Rescale(const DpiScale& Scale) noexcept;
+  void ApplyColourScheme(tk::ColourScheme Scheme) noexcept;
+  void Detach() noexcept {
+    subclass_.Remove();
+    window_ = nullptr;
+  }
   HWND Window() const noexcept { return window_; }
 
 private:
+  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  void SetParts() noexcept;
+
   Win32Form& form_;
   tk::StatusBarDescription description_;
   HWND window_ = nullptr;
+  WindowSubclass subclass_;
+  DpiScale scale_;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
 };
 
 // A one-line EDIT.
@@ -49,7 +64,8 @@ public:
   void SetText(std::u16string_view Text) override;
 
   const tk::ToolItemDescription& Description() const noexcept { return description_; }
-  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font);
+  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font, const DpiScale& Scale);
+  void Rescale(HFONT Font, const DpiScale& Scale) noexcept;
   void Detach() noexcept { window_ = nullptr; }
   HWND Window() const noexcept { return window_; }
 
@@ -71,7 +87,8 @@ public:
   const tk::ToolBarDescription& Description() const noexcept { return description_; }
   // ItemIds: the command or control id of each item of the description, in order.
   void Create(HWND Parent, HINSTANCE Instance, int Id, HIMAGELIST Images,
-              const std::vector<int>& ItemIds);
+              const std::vector<int>& ItemIds, const DpiScale& Scale);
+  void Rescale(const DpiScale& Scale) noexcept;
   void Detach() noexcept { window_ = nullptr; }
   HWND Window() const noexcept { return window_; }
 

@@ -3,6 +3,7 @@
 #include "viewer/win32/Win32Form_win.h"
 
 #include "viewer/toolkit/Handles.h"
+#include "viewer/win32/Colours_win.h"
 #include "viewer/win32/ControlIds_win.h"
 #include "viewer/win32/Win32Application_win.h"
 
@@ -27,14 +28,19 @@ Win32Form* FormOf(HWND Window) noexcept {
   return reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(Window, 0));
 }
 
-UniqueFont CreateFormFont(const tk::FontDescription& Font) {
+// The description's font at the scale; none when it names no font or the system refuses.
+UniqueFont ScaledFont(const tk::FontDescription& Font, const DpiScale& Scale) noexcept {
   if (Font.Name.empty())
     return UniqueFont();
-  UniqueFont font(::CreateFontW(-Font.Height, 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, Font.Italic,
-                                Font.Underline, Font.StrikeOut, Font.CharSet, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                WidePointer(Font.Name)));
-  if (!font)
+  return UniqueFont(::CreateFontW(-Scale(Font.Height), 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL,
+                                  Font.Italic, Font.Underline, Font.StrikeOut, Font.CharSet,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, WidePointer(Font.Name)));
+}
+
+UniqueFont CreateFormFont(const tk::FontDescription& Font, const DpiScale& Scale) {
+  UniqueFont font = ScaledFont(Font, Scale);
+  if (!font && !Font.Name.empty())
     throw tk::ToolkitError("Cannot create font");
   return font;
 }
@@ -170,7 +176,9 @@ void Win32Form::CreateNativeWindow() {
   const DWORD style =
       description_.Style != 0 ? description_.Style : WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   const DWORD exStyle = 0;
-  RECT bounds{0, 0, description_.ClientWidth, description_.ClientHeight};
+  // A child window takes the DPI of its parent's screen.
+  scale_ = DpiScale{WindowDpi(parent_), description_.PixelsPerInch};
+  RECT bounds{0, 0, scale_(description_.ClientWidth), scale_(description_.ClientHeight)};
   ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
@@ -186,7 +194,7 @@ void Win32Form::CreateNativeWindow() {
   }
 
   if (!font_)
-    font_ = CreateFormFont(description_.Font);
+    font_ = CreateFormFont(description_.Font, scale_);
   for (const tk::ControlDescription& control : description_.Controls)
     if (const auto* images = std::get_if<tk::ImageListDescription>(&control))
       if (!imageLists_.contains(images->Name))
@@ -217,19 +225,21 @@ void Win32Form::CreateControls() {
         [&, &ids = ids_[index]](const auto& control) {
           using Kind = std::decay_t<decltype(control)>;
           if constexpr (std::is_same_v<Kind, tk::TreeViewDescription>) {
-            trees_.at(control.Name)
-                ->Create(self, instance, ids.Id, control.ParentFont ? font_.Get() : nullptr);
+            Win32TreeView& tree = *trees_.at(control.Name);
+            tree.Create(self, instance, ids.Id, control.ParentFont ? font_.Get() : nullptr, scale_);
           } else if constexpr (std::is_same_v<Kind, tk::StatusBarDescription>) {
-            statusBars_.at(control.Name)->Create(self, instance, ids.Id);
+            Win32StatusBar& bar = *statusBars_.at(control.Name);
+            bar.Create(self, instance, ids.Id, scale_);
           } else if constexpr (std::is_same_v<Kind, tk::ToolBarDescription>) {
             Win32ToolBar& bar = *toolBars_.at(control.Name);
             const auto images = imageLists_.find(control.Images);
             bar.Create(self, instance, ids.Id,
-                       images != imageLists_.end() ? images->second.Get() : nullptr, ids.ItemIds);
+                       images != imageLists_.end() ? images->second.Get() : nullptr, ids.ItemIds,
+                       scale_);
             for (std::size_t item = 0; item < control.Items.size(); ++item)
               if (control.Items[item].Kind == tk::ToolItemKind::EditBox)
                 editBoxes_.at(control.Items[item].Name)
-                    ->Create(bar.Window(), instance, ids.ItemIds[item], font_.Get());
+                    ->Create(bar.Window(), instance, ids.ItemIds[item], font_.Get(), scale_);
           }
         },
         description_.Controls[index]);
@@ -245,15 +255,16 @@ void Win32Form::Layout() noexcept {
   int bottom = client.bottom;
   // Edges first, in description order; a hidden control takes no room. (Its descriptions
   // say which ones are shown: a tree whose redrawing is suspended can lose WS_VISIBLE.)
-  const auto dock = [&](HWND Window, tk::Align Alignment, int Height, bool Shown) {
+  const auto dock = [&](HWND Window, tk::Align Alignment, int DesignedHeight, bool Shown) {
     if (!Window || !Shown)
       return;
+    const int height = scale_(DesignedHeight);
     if (Alignment == tk::Align::Top) {
-      ::MoveWindow(Window, 0, top, width, Height, TRUE);
-      top += Height;
+      ::MoveWindow(Window, 0, top, width, height, TRUE);
+      top += height;
     } else if (Alignment == tk::Align::Bottom) {
-      bottom -= Height;
-      ::MoveWindow(Window, 0, bottom, width, Height, TRUE);
+      bottom -= height;
+      ::MoveWindow(Window, 0, bottom, width, height, TRUE);
     }
   };
   for (const tk::ControlDescription& control : description_.Controls) {
@@ -279,6 +290,46 @@ void Win32Form::Detach() noexcept {
     edit->Detach();
   for (const auto& [name, bar] : toolBars_)
     bar->Detach();
+}
+
+void Win32Form::OnDpiChanged() noexcept {
+  const DpiScale scale{WindowDpi(window_.Get()), description_.PixelsPerInch};
+  if (scale == scale_)
+    return;
+  // The controls take the new font before the old one goes; without one, all stays as it was.
+  UniqueFont font = ScaledFont(description_.Font, scale);
+  if (!font && !description_.Font.Name.empty())
+    return;
+  scale_ = scale;
+  for (const auto& [name, tree] : trees_)
+    tree->Rescale(tree->Description().ParentFont ? font.Get() : nullptr, scale_);
+  for (const auto& [name, bar] : statusBars_)
+    bar->Rescale(scale_);
+  for (const auto& [name, bar] : toolBars_)
+    bar->Rescale(scale_);
+  for (const auto& [name, edit] : editBoxes_)
+    edit->Rescale(font.Get(), scale_);
+  font_ = std::move(font);
+  Layout();
+}
+
+void Win32Form::SetColourScheme(tk::ColourScheme Scheme) {
+  scheme_ = Scheme;
+  for (const auto& [name, tree] : trees_)
+    tree->ApplyColourScheme(Scheme);
+  for (const auto& [name, bar] : statusBars_)
+    bar->ApplyColourScheme(Scheme);
+  if (window_)
+    ::InvalidateRect(window_.Get(), nullptr, TRUE);
+}
+
+bool Win32Form::EraseBackground(HDC Dc) const noexcept {
+  if (!tk::IsDark(scheme_) || !Dc)
+    return false;
+  RECT client{};
+  ::GetClientRect(window_.Get(), &client);
+  FillSolid(Dc, client, tk::DarkPalette::Background);
+  return true;
 }
 
 void Win32Form::WindowGone() noexcept {
@@ -345,6 +396,13 @@ std::optional<LRESULT> Win32Form::OnMessage(UINT Message, WPARAM WParam, LPARAM 
   case WM_SIZE:
     Layout();
     return 0;
+  case kDpiChangedAfterParent:
+    OnDpiChanged();
+    return 0;
+  case WM_ERASEBKGND:
+    if (EraseBackground(reinterpret_cast<HDC>(WParam)))
+      return 1;
+    return std::nullopt;
   case WM_SETFOCUS:
     // The form itself takes no keys: the focus goes on to the tree.
     for (const auto& [name, tree] : trees_)

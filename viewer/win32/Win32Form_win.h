@@ -34,7 +34,7 @@ public:
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return static_cast<bool>(window_); }
   void AcceptDroppedFiles(bool Accept) override;
-  void SetColourScheme(tk::ColourScheme Scheme) override { scheme_ = Scheme; }
+  void SetColourScheme(tk::ColourScheme Scheme) override;
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
@@ -66,6 +66,10 @@ private:
   void CreateNativeWindow();
   void CreateControls();
   void Layout() noexcept;
+  // The window's DPI changed: a new font and sizes for every control.
+  void OnDpiChanged() noexcept;
+  // The form's own background, in the scheme's colour.
+  bool EraseBackground(HDC Dc) const noexcept;
   // The window is gone: forget it and everything on it.
   void WindowGone() noexcept;
   void Detach() noexcept;
@@ -95,6 +99,7 @@ private:
   bool lost_ = false;
   bool acceptsDrops_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
+  DpiScale scale_; // of the window's screen, once the window exists
   int nextFreeId_;
   std::map<std::string, std::unique_ptr<Win32TreeView>, std::less<>> trees_;
   std::map<std::string, std::unique_ptr<Win32StatusBar>, std::less<>> statusBars_;

@@ -6,9 +6,8 @@
 #include "viewer/win32/Win32Application_win.h"
 #include "viewer/win32/Win32Form_win.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstddef>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -36,7 +35,8 @@ private:
 Win32TreeView::Win32TreeView(Win32Form& Form, tk::TreeViewDescription Description)
     : form_(Form), description_(std::move(Description)) {}
 
-void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font) {
+void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
+                           const DpiScale& Scale) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   if (description_.ShowLines)
     style |= TVS_HASLINES;
@@ -55,17 +55,62 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font) 
   if (!window_)
     throw tk::ToolkitError("Cannot create tree view");
   ::SendMessageW(window_, TVM_SETUNICODEFORMAT, TRUE, 0);
+  try {
+    subclass_.Install(window_, &SubclassProc, this);
+  } catch (...) {
+    ::DestroyWindow(std::exchange(window_, nullptr));
+    throw;
+  }
+  scale_ = Scale;
   if (Font)
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
-  if (description_.Indent > 0)
-    ::SendMessageW(window_, TVM_SETINDENT, static_cast<WPARAM>(description_.Indent), 0);
+  ApplyMetrics(Font);
   if (updateDepth_ > 0)
     ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  appliedColours_ = tk::ColourScheme::System;
+  appliedTheme_ = TreeTheme::Default;
+  ApplyColourScheme(scheme_);
+}
+
+void Win32TreeView::ApplyMetrics(HFONT Font) noexcept {
+  if (description_.Indent > 0)
+    ::SendMessageW(window_, TVM_SETINDENT, static_cast<WPARAM>(scale_(description_.Indent)), 0);
+  // The rows follow the font, with the control's minimum scaled like everything else.
+  ::SendMessageW(window_, TVM_SETITEMHEIGHT,
+                 static_cast<WPARAM>(TreeItemHeightFor(window_, Font, scale_)), 0);
+}
+
+void Win32TreeView::Rescale(HFONT Font, const DpiScale& Scale) noexcept {
+  scale_ = Scale;
+  if (!window_)
+    return;
+  if (Font)
+    ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+  ApplyMetrics(Font);
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32TreeView::ApplyColourScheme(tk::ColourScheme Scheme) noexcept {
+  scheme_ = Scheme;
+  if (!window_)
+    return;
+  if (Scheme != appliedColours_) {
+    ApplyTreeColours(window_, Scheme);
+    appliedColours_ = Scheme;
+  }
+  if (const TreeTheme theme = TreeThemeOf(Scheme); theme != appliedTheme_) {
+    ApplyTreeTheme(window_, theme);
+    appliedTheme_ = theme;
+  }
 }
 
 void Win32TreeView::Detach() noexcept {
+  subclass_.Remove();
   window_ = nullptr;
+  swallowCharacters_ = false;
+  swallowRelease_ = 0;
   items_.clear();
+  deferredExpansions_.clear();
   expandingNow_ = nullptr;
   editing_ = nullptr;
   ++collapseEpoch_;
@@ -226,7 +271,16 @@ void Win32TreeView::Clear() {
     ::SendMessageW(window_, TVM_DELETEITEM, 0, ItemParam(TVI_ROOT));
   }
   items_.clear();
+  deferredExpansions_.clear();
   ++collapseEpoch_;
+}
+
+bool Win32TreeView::RowShown(HTREEITEM Item) const noexcept {
+  for (auto up = items_.find(Item); up != items_.end() && up->second.parent;
+       up = items_.find(up->second.parent))
+    if (!ItemExpanded(up->second.parent))
+      return false;
+  return true;
 }
 
 void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
@@ -239,58 +293,41 @@ void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
   RaiseExpanding(item, allow);
   if (!allow || !IsLive(item) || !Next(item, TVGN_CHILD))
     return;
+  if (updateDepth_ > 0 && !ItemExpanded(item) && RowShown(item)) {
+    // The control lays out every shown row again after each expansion of a shown item (under
+    // Wine with a round trip to the server for its scroll bars): opening a whole subtree one
+    // item at a time would take quadratic time. Opened when the update ends instead, while
+    // everything below it is opened out of sight, at little cost.
+    deferredExpansions_.push_back(item);
+    return;
+  }
   const Restore<HTREEITEM> expanding(expandingNow_, item);
   SendInOperation(TVM_EXPAND, TVE_EXPAND, ItemParam(item));
 }
 
+void Win32TreeView::ExpandDeferred() noexcept {
+  // Their expanding events were raised already.
+  for (const HTREEITEM item : std::exchange(deferredExpansions_, {}))
+    if (IsLive(item)) {
+      const Restore<HTREEITEM> expanding(expandingNow_, item);
+      ::SendMessageW(window_, TVM_EXPAND, TVE_EXPAND, ItemParam(item));
+    }
+}
+
 void Win32TreeView::Collapse(tk::TreeNodeHandle Node) {
   const HTREEITEM item = Require(Node);
+  std::erase(deferredExpansions_, item);
   // A collapse by message raises no expanding event; the control moves a selection inside up.
   if (ItemExpanded(item))
     SendInOperation(TVM_EXPAND, TVE_COLLAPSE, ItemParam(item));
 }
 
-std::optional<std::size_t> Win32TreeView::PopupMenu(tk::TreeNodeHandle Node,
-                                                    std::span<const tk::MenuItem> Items,
-                                                    std::optional<tk::ScreenPoint> At) {
-  const HWND tree = RequireWindow();
-  const HTREEITEM item = Node ? Require(Node) : nullptr;
-  const UniqueMenu menu(::CreatePopupMenu());
-  if (!menu)
-    throw tk::ToolkitError("Cannot create a menu");
-  for (std::size_t index = 0; index < Items.size(); ++index) {
-    const tk::MenuItem& entry = Items[index];
-    const BOOL added =
-        entry.Caption.empty()
-            ? ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr)
-            : ::AppendMenuW(menu.Get(), MF_STRING | (entry.Enabled ? MF_ENABLED : MF_GRAYED),
-                            index + 1, WidePointer(entry.Caption));
-    if (!added)
-      throw tk::ToolkitError("Cannot build a menu");
-  }
-  POINT where{};
-  if (At) {
-    where = {At->X, At->Y};
-  } else {
-    // From the keyboard: below the node's label, or the tree's corner.
-    // The message takes the item in the rectangle's first bytes.
-    RECT bounds{};
-    static_assert(sizeof(bounds) >= sizeof(item));
-    std::memcpy(&bounds, &item, sizeof(item));
-    if (item && ::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&bounds)))
-      where = {bounds.left, bounds.bottom};
-    ::ClientToScreen(tree, &where);
-  }
-  const auto chosen = static_cast<std::size_t>(::TrackPopupMenuEx(
-      menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, tree, nullptr));
-  if (chosen == 0 || chosen > Items.size())
-    return std::nullopt;
-  return chosen - 1;
-}
-
 bool Win32TreeView::IsExpanded(tk::TreeNodeHandle Node) const {
   const HTREEITEM item = Require(Node);
-  return ItemExpanded(item) && Next(item, TVGN_CHILD) != nullptr;
+  const bool expanded = ItemExpanded(item) ||
+                        std::find(deferredExpansions_.begin(), deferredExpansions_.end(), item) !=
+                            deferredExpansions_.end();
+  return expanded && Next(item, TVGN_CHILD) != nullptr;
 }
 
 void Win32TreeView::MakeVisible(tk::TreeNodeHandle Node) {
@@ -359,6 +396,7 @@ void Win32TreeView::EndUpdate() noexcept {
   if (updateDepth_ == 0)
     return;
   if (--updateDepth_ == 0 && window_) {
+    ExpandDeferred();
     ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(window_, nullptr, TRUE);
   }
@@ -370,7 +408,7 @@ bool Win32TreeView::Focused() const { return window_ && ::GetFocus() == window_;
 
 // --- notifications ---------------------------------------------------------------------------
 
-std::optional<LRESULT> Win32TreeView::OnNotify(const NMHDR& Header) {
+std::optional<LRESULT> Win32TreeView::OnNotify(NMHDR& Header) {
   switch (Header.code) {
   case TVN_ITEMEXPANDINGW:
     return OnItemExpanding(reinterpret_cast<const NMTREEVIEWW&>(Header));
@@ -385,6 +423,11 @@ std::optional<LRESULT> Win32TreeView::OnNotify(const NMHDR& Header) {
     if (const tk::NotifyEvent handler = description_.OnClick)
       form_.App().Guard(handler);
     return 0; // the control goes on with its own handling of the click
+  case NM_RCLICK:
+    return OnRightClick();
+  case NM_CUSTOMDRAW:
+    return DarkTreeCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(Header), scheme_,
+                              !description_.HideSelection);
   default:
     return std::nullopt;
   }
@@ -478,6 +521,7 @@ void Win32TreeView::OnDeleteItem(const NMTREEVIEWW& Notice) noexcept {
   if (known == items_.end())
     return;
   items_.erase(known);
+  std::erase(deferredExpansions_, Notice.itemOld.hItem);
 }
 
 } // namespace tkwin

@@ -2,9 +2,13 @@
 
 #ifdef _WIN32
 
+#include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/win32/Colours_win.h"
+#include "viewer/win32/Dpi_win.h"
 #include "viewer/win32/Handles_win.h"
+#include "viewer/win32/WindowSubclass_win.h"
 
 #include <cstdint>
 #include <exception>
@@ -21,6 +25,11 @@ class Win32Form;
 // the set of items it inserted (the control reports each deletion), so a handle of a deleted
 // item is refused with ToolkitError instead of reaching the control. The data pointers live
 // here too; an item's lParam is the toolkit's own.
+//
+// The control is subclassed for the keyboard: every key press goes to the key event first,
+// and a key that is not the tree's own never reaches the control, nor do the characters made
+// of it (the control's search by first letter would jump about). The host's keys are sent on
+// to the lister window, the form's parent, as the same message.
 class Win32TreeView final : public tk::TreeView {
 public:
   Win32TreeView(Win32Form& Form, tk::TreeViewDescription Description);
@@ -51,12 +60,16 @@ public:
   // For the form.
   const tk::TreeViewDescription& Description() const noexcept { return description_; }
   // Makes the control as a child of Parent; ToolkitError when the system refuses.
-  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font);
+  void Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font, const DpiScale& Scale);
+  // A new font and sizes for another DPI.
+  void Rescale(HFONT Font, const DpiScale& Scale) noexcept;
+  // The colours (and with DarkNative the system's dark theme), now and for a later window.
+  void ApplyColourScheme(tk::ColourScheme Scheme) noexcept;
   // The control is gone with the form's window: the tree is empty from now on.
   void Detach() noexcept;
   HWND Window() const noexcept { return window_; }
   // A notification from the control; the message's result when it is answered here.
-  std::optional<LRESULT> OnNotify(const NMHDR& Header);
+  std::optional<LRESULT> OnNotify(NMHDR& Header);
 
 private:
   static HTREEITEM ItemOf(tk::TreeNodeHandle Node) noexcept {
@@ -84,6 +97,20 @@ private:
   LRESULT OnEndLabelEdit(const NMTVDISPINFOW& Notice);
   void OnDeleteItem(const NMTREEVIEWW& Notice) noexcept;
 
+  // Input (Win32TreeInput_win.cpp).
+  static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  LRESULT OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  LRESULT OnCharacter(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  void OnContextMenu(LPARAM LParam);
+  LRESULT OnRightClick();
+  // The node on the row at a screen point; NoNode for none.
+  tk::TreeNodeHandle NodeAt(POINT Screen) const noexcept;
+  void RaiseContextPopup(tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At);
+  void ApplyMetrics(HFONT Font) noexcept;
+  // Whether the item's row is shown: every ancestor is open.
+  bool RowShown(HTREEITEM Item) const noexcept;
+  void ExpandDeferred() noexcept;
+
   // What the tree keeps of each item it inserted.
   struct Entry {
     void* data = nullptr;
@@ -106,10 +133,23 @@ private:
   HTREEITEM editing_ = nullptr; // the item whose label edit began and has not ended yet
   // The item that Expand has already raised the event for while the control expands it.
   HTREEITEM expandingNow_ = nullptr;
+  // Shown items opened while the update is suspended, opened in the control when it ends.
+  std::vector<HTREEITEM> deferredExpansions_;
   // Operations of the viewer in progress, and the first failure of an event raised inside one.
   int operationDepth_ = 0;
   std::exception_ptr operationFailure_;
   std::wstring scratch_; // zero-terminated labels on their way into the control
+
+  WindowSubclass subclass_;
+  // Set by a key press that is not the tree's: the characters and the release it makes go
+  // nowhere.
+  bool swallowCharacters_ = false;
+  WPARAM swallowRelease_ = 0;
+  DpiScale scale_;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
+  // What the control shows now, so that only a change touches it.
+  tk::ColourScheme appliedColours_ = tk::ColourScheme::System;
+  TreeTheme appliedTheme_ = TreeTheme::Default;
 };
 
 } // namespace tkwin

@@ -14,7 +14,9 @@ def _(env):
     run = host(env, ["exports"])
     expect_equal(run.starting("export"),
                  ["exports: machine x64", "export: ListCloseWindow", "export: ListGetDetectString",
-                  "export: ListLoad", "export: ListLoadW"], "export table", run)
+                  "export: ListLoad", "export: ListLoadNext", "export: ListLoadNextW",
+                  "export: ListLoadW", "export: ListSearchText", "export: ListSearchTextW",
+                  "export: ListSendCommand"], "export table", run)
 
 
 @test("the DLL carries version 1.0.0.0 and the name Treskal")
