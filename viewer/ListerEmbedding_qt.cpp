@@ -1,0 +1,285 @@
+#include "viewer/ListerEmbedding_qt.h"
+
+#include "viewer/PluginMessage.h"
+#include "viewer/ViewerMain.h"
+#include "viewer/qt/QtApplication_qt.h"
+#include "viewer/qt/QtForm_qt.h"
+#include "viewer/qt/QtText_qt.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The plugin's state: the toolkit's application object, made at the first load, and the live
+// viewers by their widgets (the list that finds a viewer whatever the host did to its widget).
+class PluginState {
+public:
+  tkqt::QtApplication& App() {
+    if (!app_)
+      app_ = std::make_unique<tkqt::QtApplication>();
+    return *app_;
+  }
+  tkqt::QtApplication* Existing() const noexcept { return app_.get(); }
+
+  void Register(const QWidget* Window, TfmMain& Viewer) { live_.push_back({Window, &Viewer}); }
+  // Takes the viewer registered for Window out of the list; nullptr when there is none.
+  TfmMain* Take(const void* Window) noexcept {
+    const auto found = std::find_if(live_.begin(), live_.end(), [Window](const LiveViewer& live) {
+      return live.Window == Window;
+    });
+    if (found == live_.end())
+      return nullptr;
+    TfmMain* viewer = found->Viewer;
+    live_.erase(found);
+    return viewer;
+  }
+
+  // Destroys Viewer from the event loop, once none of the plugin's handlers runs.
+  void DestroyLater(std::unique_ptr<tk::OwnedWindow> Viewer) {
+    doomed_.push_back(std::move(Viewer));
+    QueueReap(0);
+  }
+
+private:
+  struct LiveViewer {
+    const void* Window;
+    TfmMain* Viewer;
+  };
+
+  void QueueReap(int Milliseconds) {
+    if (reapQueued_ || !QCoreApplication::instance())
+      return;
+    reapQueued_ = true;
+    QTimer::singleShot(Milliseconds, QCoreApplication::instance(), [this] { Reap(); });
+  }
+
+  void Reap() noexcept {
+    reapQueued_ = false;
+    if (app_ && app_->Delivering()) {
+      // A handler waits in a modal loop below us: try again shortly, without spinning.
+      QueueReap(50);
+      return;
+    }
+    std::vector<std::unique_ptr<tk::OwnedWindow>> doomed = std::move(doomed_);
+    doomed_.clear();
+    for (std::unique_ptr<tk::OwnedWindow>& viewer : doomed) {
+      try {
+        viewer.reset();
+      } catch (...) {
+        // The viewer's destruction reports its own failures; nothing may leave the loop.
+      }
+    }
+  }
+
+  std::unique_ptr<tkqt::QtApplication> app_;
+  std::vector<LiveViewer> live_;
+  std::vector<std::unique_ptr<tk::OwnedWindow>> doomed_;
+  bool reapQueued_ = false;
+};
+
+// Never destroyed: at the end of the process the host's QApplication and its widgets are gone
+// before static objects would be, and nothing may touch them then.
+PluginState& State() {
+  static auto* const state = new PluginState();
+  return *state;
+}
+
+// The application-wide exception handler, bound to Viewer. The binding outlives the viewer,
+// so it keeps only the viewer's address and acts for it only while the application still owns
+// a viewer there; otherwise it reports without an owner window and never touches the object.
+tk::ExceptionHandler HandlerBoundTo(tk::Application& App, TfmMain& Viewer) {
+  const tk::OwnedWindow* key = &Viewer;
+  return [&App, key](const std::exception& E) {
+    if (App.IsOwned(key)) {
+      if (auto* viewer = dynamic_cast<TfmMain*>(const_cast<tk::OwnedWindow*>(key))) {
+        viewer->HandleAppException(E);
+        return;
+      }
+    }
+    ShowPluginMessage(App, tk::NoWindow, ReportText(u"Plugin Error:", E));
+  };
+}
+
+void Report(tk::Application* App, tk::NativeWindow Owner, std::u16string_view Prefix,
+            const std::exception& E) noexcept {
+  if (!App)
+    return;
+  try {
+    ShowPluginMessage(*App, Owner, ReportText(Prefix, E));
+  } catch (...) {
+    // Nothing is left to report with.
+  }
+}
+
+// Esc closes the viewer window: the host's Qt build ignores a key that the plugin passes on,
+// so the plugin closes the window itself and the host runs its usual close path.
+class EscapeClosesViewer final : public QObject {
+public:
+  using QObject::QObject;
+
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Event->type() != QEvent::KeyPress)
+      return false;
+    const auto* key = static_cast<const QKeyEvent*>(Event);
+    if (key->key() != Qt::Key_Escape || (key->modifiers() & ~Qt::KeypadModifier) != 0)
+      return false;
+    auto* widget = qobject_cast<QWidget*>(Watched);
+    if (!widget)
+      return false;
+    // Queued: the close tears this viewer down, which must not happen while the key is still
+    // being handled.
+    const QPointer<QWidget> window = widget->window();
+    QMetaObject::invokeMethod(
+        window.data(),
+        [window] {
+          if (window)
+            window->close();
+        },
+        Qt::QueuedConnection);
+    return true;
+  }
+};
+
+void Teardown(TfmMain* Viewer, bool Later) noexcept {
+  tkqt::QtApplication* app = State().Existing();
+  if (!app)
+    return;
+  try {
+    std::unique_ptr<tk::OwnedWindow> owned = app->RemoveOwned(Viewer);
+    app->SetOwnerWindow(tk::NoWindow);
+    if (!owned)
+      return;
+    if (Later)
+      State().DestroyLater(std::move(owned));
+    else
+      owned.reset();
+  } catch (const std::exception& e) {
+    Report(app, tk::NoWindow, u"DestroyWindow error:", e);
+  } catch (...) {
+    Report(app, tk::NoWindow, u"DestroyWindow error:", tk::ToolkitError("Unknown exception"));
+  }
+}
+
+// The host destroyed the viewer's widget (with its container, say) before closing it.
+void OnWindowGone(const QWidget* Window) noexcept {
+  if (TfmMain* viewer = State().Take(Window))
+    // Later always: this runs inside the widget's destruction, inside the viewer's own form.
+    Teardown(viewer, true);
+}
+
+QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16string& FileToLoad) {
+  std::unique_ptr<TfmMain> created = TfmMain::CreateParented(App, tkqt::NativeOf(&Lister));
+  // In this host the lister window always has a parent; what counts is where it sits.
+  created->QuickView = InQuickViewPanel(Lister);
+  created->uFileToView = FileToLoad;
+  // The show handler loads and presents the file; its failures go to the exception handler,
+  // and the viewer is still returned.
+  created->Show();
+  App.SetOwnerWindow(tkqt::NativeOf(&Lister));
+  App.SetExceptionHandler(HandlerBoundTo(App, *created));
+
+  TfmMain& viewer = *created;
+  tkqt::QtForm& form = tkqt::AsQt(viewer.Window());
+  QWidget* window = form.Widget();
+  if (!window)
+    throw tk::ToolkitError("The viewer window is gone");
+  App.AddOwned(std::move(created));
+  try {
+    State().Register(window, viewer);
+  } catch (...) {
+    App.RemoveOwned(&viewer);
+    throw;
+  }
+  form.SetWidgetGoneHandler([window] { OnWindowGone(window); });
+
+  // In the quick-view panel the focus stays with the file manager's panels, and Esc is the
+  // file manager's business: it must never close the main window.
+  if (!viewer.QuickView) {
+    if (auto* tree = dynamic_cast<tkqt::QtTreeView*>(&viewer.JSONTreeViewer))
+      if (QWidget* keys = tree->Widget())
+        keys->installEventFilter(new EscapeClosesViewer(keys));
+    const QPointer<QWidget> focus = window;
+    QMetaObject::invokeMethod(
+        window,
+        [focus] {
+          if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+        },
+        Qt::QueuedConnection);
+  }
+  return window;
+}
+
+} // namespace
+
+bool InQuickViewPanel(const QWidget& ListerWin) {
+  // Double Commander hands over a panel of its viewer form, and that form carries the file's
+  // name as its window title. The viewer window shows the form as a window of its own; the
+  // quick-view panel shows it inside the main window.
+  for (const QWidget* up = ListerWin.parentWidget(); up; up = up->parentWidget())
+    if (!up->windowTitle().isEmpty())
+      return !up->isWindow();
+  return false;
+}
+
+QWidget* CreateListerWindow(void* ListerWin, const std::u16string& FileToLoad,
+                            int ShowFlags) noexcept {
+  static_cast<void>(ShowFlags); // every value of the show flags gives the same viewer
+  // Widgets can only be made on the thread of a QApplication: anywhere else, no viewer.
+  if (!tkqt::WidgetsUsableHere())
+    return nullptr;
+  tkqt::QtApplication* app = nullptr;
+  const auto lister = reinterpret_cast<tk::NativeWindow>(ListerWin);
+  try {
+    app = &State().App();
+    QWidget* parent = tkqt::LiveWidget(lister);
+    if (!parent)
+      throw tk::ToolkitError("The lister window is not a widget of this program");
+    return CreateViewer(*app, *parent, FileToLoad);
+  } catch (const std::exception& e) {
+    Report(app, tkqt::LiveWidget(lister) ? lister : tk::NoWindow, u"Open error:", e);
+  } catch (...) {
+    Report(app, tkqt::LiveWidget(lister) ? lister : tk::NoWindow, u"Open error:",
+           tk::ToolkitError("Unknown exception"));
+  }
+  return nullptr;
+}
+
+void DestroyListerWindow(void* Window) noexcept {
+  TfmMain* viewer = State().Take(Window);
+  if (!viewer)
+    return;
+  tkqt::QtApplication* app = State().Existing();
+  // While one of the viewer's own handlers runs (a message box of it waiting, say), the viewer
+  // goes once that handler is done; until then it is out of sight.
+  const bool later = app && app->Delivering();
+  if (later)
+    if (QWidget* widget = tkqt::AsQt(viewer->Window()).Widget())
+      widget->hide();
+  Teardown(viewer, later);
+}
+
+std::u16string FileNameFromLocal(const char* FileName) {
+  if (!FileName || !*FileName)
+    return std::u16string();
+  return tkqt::FromQString(QFile::decodeName(QByteArray(FileName)));
+}
+
+std::u16string FileNameFromUtf16(const uint16_t* FileName) {
+  if (!FileName)
+    return std::u16string();
+  std::size_t length = 0;
+  while (FileName[length] != 0)
+    ++length;
+  return std::u16string(reinterpret_cast<const char16_t*>(FileName), length);
+}
