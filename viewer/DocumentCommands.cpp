@@ -13,7 +13,8 @@ template <class Load> JSONRef TfmMain::TimedLoad(Load&& Parse) {
   const uint32_t finished = app_.TickCount();
   // Read now, before the caller lets the previous document go: it still counts.
   const int64_t live = JSONInstanceCount;
-  StatusBar1.SetText(StatusText(ElapsedTicks(started, finished), live, ujson::DecimalSeparator()));
+  loadStatus_ = StatusText(ElapsedTicks(started, finished), live, ujson::DecimalSeparator());
+  StatusBar1.SetText(loadStatus_);
   return document;
 }
 

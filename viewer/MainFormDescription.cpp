@@ -84,6 +84,10 @@ tk::TreeViewDescription JSONTreeViewer(TfmMain& Viewer) {
   tree.OnExpanding = [&Viewer](tk::TreeNodeHandle Node, bool& AllowExpansion) {
     Viewer.JSONTreeViewerExpanding(Node, AllowExpansion);
   };
+  tree.OnKeyDown = [&Viewer](const tk::KeyPress& Key) { return Viewer.JSONTreeViewerKeyDown(Key); };
+  tree.OnContextPopup = [&Viewer](tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At) {
+    Viewer.JSONTreeViewerContextPopup(Node, At);
+  };
   return tree;
 }
 

@@ -33,10 +33,13 @@ void TfmMain::BtnFindNodeClick() {
   const JSONRef found = FRootObj->Find(ESearch.Text(), start);
   if (!found)
     return;
+  RevealNode(found);
+}
 
+void TfmMain::RevealNode(const JSONRef& Found) {
   // Entry 0 is the node found, the last entry the document's top node.
   std::vector<JSONRef> chain;
-  for (JSONRef node = found; node; node = node->GetParent())
+  for (JSONRef node = Found; node; node = node->GetParent())
     chain.push_back(node);
 
   // Top-down: expanding each entry creates the tree node of the next one.

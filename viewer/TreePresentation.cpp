@@ -11,8 +11,11 @@ constexpr std::u16string_view kPlaceholder = u"...";
 void TfmMain::ShowObject(tk::TreeNodeHandle AParentNode, const JSONRef& AObject) {
   // A count of our own: the clearing below may release the caller's reference.
   const JSONRef object = AObject; // NOLINT(performance-unnecessary-copy-initialization)
-  if (!AParentNode)
+  if (!AParentNode) {
     ClearTree();
+    // Another document, or the same one shown afresh: the host's search starts over.
+    lastHit_.reset();
+  }
   if (!object)
     return;
   const TreeLabel label = NodeLabel(*object);

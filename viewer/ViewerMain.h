@@ -3,7 +3,10 @@
 #include "viewer/Toolkit.h"
 #include "json/UJSON.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -54,6 +57,41 @@ public:
   JSONRef LoadFile(const std::u16string& AFileName);
   JSONRef LoadText(std::u16string AText);
 
+  // The tree's keys and its context menu.
+  tk::KeyRoute JSONTreeViewerKeyDown(const tk::KeyPress& Key);
+  void JSONTreeViewerContextPopup(tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At);
+
+  // What the user does with the selected node. Each copy puts its text on the clipboard and
+  // answers whether there was anything to copy.
+  // The selected node's value; with nothing selected the whole document's text.
+  bool CopySelectedValue();
+  bool CopySelectedName();
+  bool CopySelectedPath();
+  bool CopySelectedJson();
+  // Opens the whole subtree below Node (NoNode: the selected node), creating at most
+  // ExpandAllLimit tree nodes, placeholders included; false when it stopped at the limit, which
+  // the status text then tells.
+  bool ExpandAll(tk::TreeNodeHandle Node);
+  void CollapseAll(tk::TreeNodeHandle Node);
+  static constexpr std::size_t ExpandAllLimit = 100000;
+
+  // The host's calls, answered with the lister interface's results. None of them throws: a
+  // failure goes to the application's exception handler and answers LISTPLUGIN_ERROR.
+  // ListSearchText: the next hit of Text in the document text, shown as the node search shows
+  // its hits; SearchParameter holds the lcs_ flags.
+  int AnswerSearchText(std::u16string_view Text, int SearchParameter) noexcept;
+  // ListSendCommand: lc_copy, lc_selectall and lc_newparams.
+  int AnswerSendCommand(int Command, int Parameter) noexcept;
+  // ListLoadNext: the file in this viewer as the show handler loads it. A file that does not
+  // load leaves the viewer as it was, with no report.
+  int AnswerLoadNext(const std::u16string& FileName, int ShowFlags) noexcept;
+
+  // The show flags of ListLoad, ListLoadNext and lc_newparams: the dark mode.
+  void ApplyShowFlags(int ShowFlags);
+  bool SearchText(std::u16string_view Text, int SearchParameter);
+  bool LoadNext(const std::u16string& FileName, int ShowFlags);
+  bool SelectTop();
+
   // The application-wide exception handler, bound by the plugin: "Plugin Error:", a carriage
   // return and the message, in a message box owned by this viewer's window.
   void HandleAppException(const std::exception& E);
@@ -61,6 +99,14 @@ public:
 private:
   template <class Load> JSONRef TimedLoad(Load&& Parse);
   bool IsPlaceholder(tk::TreeNodeHandle Node) const;
+  // Expands every ancestor of Found top-down, then selects Found and scrolls it into view.
+  void RevealNode(const JSONRef& Found);
+  // The document node of the selected tree node; none when nothing (or a placeholder) is.
+  JSONRef SelectedNode() const;
+  bool CopyText(std::u16string_view Text);
+  // The load figures, then Note; an empty note leaves the figures alone.
+  void ShowStatusNote(std::u16string_view Note);
+  template <class Action> int Answer(Action&& Act) noexcept;
 
   tk::Application& app_;
   // Declared before the form, so they outlive it: the destroy handler runs while the form
@@ -68,6 +114,11 @@ private:
   JSONRef FRootObj;
   TNodeMap FNodeMap;
   std::unique_ptr<tk::Form> form_;
+  // The status text the last timed load wrote; notes are shown after it.
+  std::u16string loadStatus_;
+  // Where the host's last search hit began in the document text (0-based); forgotten whenever
+  // another document is shown.
+  std::optional<std::size_t> lastHit_;
 
 public:
   tk::NativeWindow ParentWin = tk::NoWindow;

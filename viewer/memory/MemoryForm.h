@@ -28,6 +28,8 @@ public:
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return handle_ != tk::NoWindow; }
   void AcceptDroppedFiles(bool Accept) override;
+  void SetColourScheme(tk::ColourScheme Scheme) override { scheme_ = Scheme; }
+  tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override { caption_.assign(Caption); }
   tk::TreeView& FindTreeView(std::string_view Name) override { return Tree(Name); }
@@ -71,6 +73,7 @@ private:
   bool visible_ = false;
   bool acceptsDrops_ = false;
   bool destroyed_ = false;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
   std::map<std::string, std::unique_ptr<MemoryTreeView>, std::less<>> trees_;
   std::map<std::string, std::unique_ptr<MemoryStatusBar>, std::less<>> statusBars_;
   std::map<std::string, std::unique_ptr<MemoryEditBox>, std::less<>> editBoxes_;

@@ -221,7 +221,7 @@ void MemoryTreeView::UserExpand(tk::TreeNodeHandle Node) {
   app_.Guard([&] { Expand(Node); });
 }
 
-void MemoryTreeView::UserCollapse(tk::TreeNodeHandle Node) {
+void MemoryTreeView::Collapse(tk::TreeNodeHandle Node) {
   const uint32_t index = IndexOf(Node);
   if (!nodes_[index].expanded)
     return;
@@ -230,6 +230,40 @@ void MemoryTreeView::UserCollapse(tk::TreeNodeHandle Node) {
   if (selected_ != kNone && IsInside(selected_, index))
     selected_ = index;
 }
+
+std::optional<std::size_t> MemoryTreeView::PopupMenu(tk::TreeNodeHandle Node,
+                                                     std::span<const tk::MenuItem> Items,
+                                                     std::optional<tk::ScreenPoint> At) {
+  if (Node)
+    IndexOf(Node);
+  menus_.push_back({{Items.begin(), Items.end()}, Node, At});
+  const std::optional<std::size_t> choice = std::exchange(menuChoice_, std::nullopt);
+  if (!choice || *choice >= Items.size() || Items[*choice].Caption.empty() ||
+      !Items[*choice].Enabled)
+    return std::nullopt;
+  return choice;
+}
+
+tk::KeyRoute MemoryTreeView::UserPressKey(const tk::KeyPress& Key) {
+  tk::KeyRoute route = tk::KeyRoute::Tree;
+  if (description_.OnKeyDown) {
+    // A handler that fails leaves the key handled.
+    route = tk::KeyRoute::Handled;
+    app_.Guard([&] { route = description_.OnKeyDown(Key); });
+  }
+  if (route == tk::KeyRoute::Host)
+    forwardedKeys_.push_back(Key);
+  return route;
+}
+
+void MemoryTreeView::UserRightClick(tk::TreeNodeHandle Node, tk::ScreenPoint At) {
+  if (Node)
+    IndexOf(Node);
+  if (description_.OnContextPopup)
+    app_.Guard([&] { description_.OnContextPopup(Node, At); });
+}
+
+void MemoryTreeView::UserCollapse(tk::TreeNodeHandle Node) { Collapse(Node); }
 
 void MemoryTreeView::UserClick(tk::TreeNodeHandle Node) {
   if (Node)

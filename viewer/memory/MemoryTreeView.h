@@ -5,6 +5,8 @@
 #include "viewer/toolkit/FormDescription.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,12 +32,17 @@ public:
   void MakeVisible(tk::TreeNodeHandle Node) override;
   void Expand(tk::TreeNodeHandle Node) override;
   bool IsExpanded(tk::TreeNodeHandle Node) const override;
+  void Collapse(tk::TreeNodeHandle Node) override;
   tk::TreeNodeHandle Selected() const override;
   void Select(tk::TreeNodeHandle Node) override;
   void BeginUpdate() override;
   void EndUpdate() noexcept override;
   void SetFocus() override { focused_ = true; }
   bool Focused() const override { return focused_; }
+  // Records the menu and answers with the choice the test planned (PlanMenuChoice); a choice
+  // of a disabled item or a separator, as the real menus, chooses nothing.
+  std::optional<std::size_t> PopupMenu(tk::TreeNodeHandle Node, std::span<const tk::MenuItem> Items,
+                                       std::optional<tk::ScreenPoint> At) override;
 
   // The user's actions, each delivered through the application's exception boundary.
   // Expands a collapsed node with children, as a click on its expand button does.
@@ -48,6 +55,13 @@ public:
   // text the handler leaves) or cancels (nothing happens). False when the tree is read-only.
   bool UserEditLabel(tk::TreeNodeHandle Node, std::u16string Text, bool Confirm);
   void UserMovesFocusAway() { focused_ = false; }
+  // A key press while the tree has the focus: the viewer's answer, which is also recorded
+  // (ForwardedKeys for keys the host gets).
+  tk::KeyRoute UserPressKey(const tk::KeyPress& Key);
+  // A right click on Node (NoNode: on empty space) at At.
+  void UserRightClick(tk::TreeNodeHandle Node, tk::ScreenPoint At = {10, 10});
+  // The index the next menu answers with; nothing dismisses it.
+  void PlanMenuChoice(std::optional<std::size_t> Choice) { menuChoice_ = Choice; }
 
   // Inspection.
   bool Contains(tk::TreeNodeHandle Node) const;
@@ -61,6 +75,14 @@ public:
   uint64_t RedrawSuspensions() const { return suspensions_; }
   int UpdateDepth() const { return updateDepth_; }
   tk::TreeNodeHandle LastMadeVisible() const { return lastMadeVisible_; }
+  // The menus shown: their items, the node they were opened beside and where.
+  struct ShownMenu {
+    std::vector<tk::MenuItem> Items;
+    tk::TreeNodeHandle Node;
+    std::optional<tk::ScreenPoint> At;
+  };
+  const std::vector<ShownMenu>& Menus() const { return menus_; }
+  const std::vector<tk::KeyPress>& ForwardedKeys() const { return forwardedKeys_; }
   const tk::TreeViewDescription& Description() const { return description_; }
 
 private:
@@ -104,6 +126,9 @@ private:
   int updateDepth_ = 0;
   bool focused_ = false;
   tk::TreeNodeHandle lastMadeVisible_;
+  std::optional<std::size_t> menuChoice_;
+  std::vector<ShownMenu> menus_;
+  std::vector<tk::KeyPress> forwardedKeys_;
 };
 
 } // namespace tkmem

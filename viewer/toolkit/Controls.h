@@ -1,8 +1,11 @@
 #pragma once
 
 #include "viewer/toolkit/Handles.h"
+#include "viewer/toolkit/Menu.h"
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +45,9 @@ public:
   // first, also when it is expanded already; a node without children does nothing.
   virtual void Expand(TreeNodeHandle Node) = 0;
   virtual bool IsExpanded(TreeNodeHandle Node) const = 0;
+  // Collapses Node alone; its children stay. A selection inside it moves to Node. Raises no
+  // event.
+  virtual void Collapse(TreeNodeHandle Node) = 0;
 
   // NoNode when nothing is selected; Select(NoNode) clears the selection.
   virtual TreeNodeHandle Selected() const = 0;
@@ -53,6 +59,12 @@ public:
 
   virtual void SetFocus() = 0;
   virtual bool Focused() const = 0;
+
+  // Shows a pop-up menu of Items at At, or with At empty beside Node (the selected node, or the
+  // tree's corner with NoNode), and waits for the user: the index of the item chosen, or
+  // nothing when the menu was dismissed. Disabled items and separators cannot be chosen.
+  virtual std::optional<std::size_t> PopupMenu(TreeNodeHandle Node, std::span<const MenuItem> Items,
+                                               std::optional<ScreenPoint> At) = 0;
 };
 
 // Suspends a tree's redrawing for the lifetime of the guard.

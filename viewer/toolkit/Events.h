@@ -2,8 +2,11 @@
 
 #include "viewer/toolkit/DroppedFiles.h"
 #include "viewer/toolkit/Handles.h"
+#include "viewer/toolkit/Keys.h"
+#include "viewer/toolkit/Menu.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // The event slots a window description binds. The sender is left out: no handler of the viewer
@@ -26,6 +29,18 @@ using TreeExpandingEvent = std::function<void(TreeNodeHandle Node, bool& AllowEx
 // Raised when the user confirms a label edit, before the tree stores S as the label; the
 // handler may change S. A cancelled edit raises nothing. If the handler fails, the label stays.
 using TreeEditedEvent = std::function<void(TreeNodeHandle Node, std::u16string& S)>;
+
+// Raised for each key press while the tree has the focus, before the tree handles it; the
+// answer says where the key goes (KeyRoute). Key releases and the characters of a key that does
+// not stay with the tree go nowhere. Raised through the exception boundary; a handler that fails
+// leaves the key handled.
+using TreeKeyEvent = std::function<KeyRoute(const KeyPress& Key)>;
+
+// Raised when the user asks for a node's context menu: with the mouse (At is where, Node the
+// node under it or NoNode) or with the keyboard (At empty). Raised through the exception
+// boundary.
+using TreeContextPopupEvent =
+    std::function<void(TreeNodeHandle Node, std::optional<ScreenPoint> At)>;
 
 // Hands the handler the drop (WM_DROPFILES); the drop is released when the handler's
 // DroppedFiles goes, on every path. The toolkit answers the message with 0.

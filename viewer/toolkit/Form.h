@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/Handles.h"
 
@@ -30,6 +31,11 @@ public:
   virtual bool HandleAllocated() const = 0;
   // Registers the window for dropped files (DragAcceptFiles); creates the window if need be.
   virtual void AcceptDroppedFiles(bool Accept) = 0;
+
+  // The colours of the form's controls; the scheme holds from now on, for a window made later
+  // too.
+  virtual void SetColourScheme(ColourScheme Scheme) = 0;
+  virtual ColourScheme CurrentColourScheme() const = 0;
 
   virtual std::u16string Caption() const = 0;
   virtual void SetCaption(std::u16string_view Caption) = 0;

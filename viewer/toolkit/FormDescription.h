@@ -79,6 +79,8 @@ struct TreeViewDescription {
   NotifyEvent OnClick;
   TreeEditedEvent OnEdited;
   TreeExpandingEvent OnExpanding;
+  TreeKeyEvent OnKeyDown;
+  TreeContextPopupEvent OnContextPopup;
 };
 
 struct StatusPanelDescription {

@@ -69,6 +69,10 @@ struct DropTraits {
   using Handle = HDROP;
   static void Close(HDROP Drop) noexcept { ::DragFinish(Drop); }
 };
+struct MenuTraits {
+  using Handle = HMENU;
+  static void Close(HMENU Menu) noexcept { ::DestroyMenu(Menu); }
+};
 
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueFont = UniqueHandle<FontTraits>;
@@ -76,6 +80,7 @@ using UniqueBitmap = UniqueHandle<BitmapTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueGlobal = UniqueHandle<GlobalTraits>;
 using UniqueDrop = UniqueHandle<DropTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 
 // A lock on a movable global memory block, undone when it goes.
 class GlobalMemoryLock {

@@ -34,6 +34,8 @@ public:
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return static_cast<bool>(window_); }
   void AcceptDroppedFiles(bool Accept) override;
+  void SetColourScheme(tk::ColourScheme Scheme) override { scheme_ = Scheme; }
+  tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
   tk::TreeView& FindTreeView(std::string_view Name) override;
@@ -92,6 +94,7 @@ private:
   bool destroying_ = false;
   bool lost_ = false;
   bool acceptsDrops_ = false;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
   int nextFreeId_;
   std::map<std::string, std::unique_ptr<Win32TreeView>, std::less<>> trees_;
   std::map<std::string, std::unique_ptr<Win32StatusBar>, std::less<>> statusBars_;

@@ -7,6 +7,8 @@
 #include "viewer/win32/Win32Form_win.h"
 
 #include <climits>
+#include <cstddef>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -239,6 +241,51 @@ void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
     return;
   const Restore<HTREEITEM> expanding(expandingNow_, item);
   SendInOperation(TVM_EXPAND, TVE_EXPAND, ItemParam(item));
+}
+
+void Win32TreeView::Collapse(tk::TreeNodeHandle Node) {
+  const HTREEITEM item = Require(Node);
+  // A collapse by message raises no expanding event; the control moves a selection inside up.
+  if (ItemExpanded(item))
+    SendInOperation(TVM_EXPAND, TVE_COLLAPSE, ItemParam(item));
+}
+
+std::optional<std::size_t> Win32TreeView::PopupMenu(tk::TreeNodeHandle Node,
+                                                    std::span<const tk::MenuItem> Items,
+                                                    std::optional<tk::ScreenPoint> At) {
+  const HWND tree = RequireWindow();
+  const HTREEITEM item = Node ? Require(Node) : nullptr;
+  const UniqueMenu menu(::CreatePopupMenu());
+  if (!menu)
+    throw tk::ToolkitError("Cannot create a menu");
+  for (std::size_t index = 0; index < Items.size(); ++index) {
+    const tk::MenuItem& entry = Items[index];
+    const BOOL added =
+        entry.Caption.empty()
+            ? ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr)
+            : ::AppendMenuW(menu.Get(), MF_STRING | (entry.Enabled ? MF_ENABLED : MF_GRAYED),
+                            index + 1, WidePointer(entry.Caption));
+    if (!added)
+      throw tk::ToolkitError("Cannot build a menu");
+  }
+  POINT where{};
+  if (At) {
+    where = {At->X, At->Y};
+  } else {
+    // From the keyboard: below the node's label, or the tree's corner.
+    // The message takes the item in the rectangle's first bytes.
+    RECT bounds{};
+    static_assert(sizeof(bounds) >= sizeof(item));
+    std::memcpy(&bounds, &item, sizeof(item));
+    if (item && ::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&bounds)))
+      where = {bounds.left, bounds.bottom};
+    ::ClientToScreen(tree, &where);
+  }
+  const auto chosen = static_cast<std::size_t>(::TrackPopupMenuEx(
+      menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, tree, nullptr));
+  if (chosen == 0 || chosen > Items.size())
+    return std::nullopt;
+  return chosen - 1;
 }
 
 bool Win32TreeView::IsExpanded(tk::TreeNodeHandle Node) const {

@@ -38,12 +38,15 @@ public:
   void MakeVisible(tk::TreeNodeHandle Node) override;
   void Expand(tk::TreeNodeHandle Node) override;
   bool IsExpanded(tk::TreeNodeHandle Node) const override;
+  void Collapse(tk::TreeNodeHandle Node) override;
   tk::TreeNodeHandle Selected() const override;
   void Select(tk::TreeNodeHandle Node) override;
   void BeginUpdate() override;
   void EndUpdate() noexcept override;
   void SetFocus() override;
   bool Focused() const override;
+  std::optional<std::size_t> PopupMenu(tk::TreeNodeHandle Node, std::span<const tk::MenuItem> Items,
+                                       std::optional<tk::ScreenPoint> At) override;
 
   // For the form.
   const tk::TreeViewDescription& Description() const noexcept { return description_; }

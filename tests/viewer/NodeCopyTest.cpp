@@ -1,0 +1,82 @@
+#include "viewer/NodeCopy.h"
+
+#include "json/UJSON.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The node reached from Document by child indices.
+JSONRef At(const JSONRef& Document, std::vector<int32_t> Path) {
+  JSONRef node = Document;
+  for (int32_t index : Path)
+    node = node->GetChild(index);
+  return node;
+}
+
+TEST(NodeCopyTest, AValueIsCopiedAsAUserReadsIt) {
+  const std::u16string text =
+      uR"({"s":"a\"b","n":-1.5e3,"t":true,"z":null,"o":{"k":1},"a":[ "x" ,2],"e":""})";
+  const JSONRef doc = JSONFromString(text + u" ");
+  EXPECT_EQ(NodeValueText(*At(doc, {0})), u"a\"b");
+  EXPECT_EQ(NodeValueText(*At(doc, {1})), u"-1.5e3");
+  EXPECT_EQ(NodeValueText(*At(doc, {2})), u"true");
+  EXPECT_EQ(NodeValueText(*At(doc, {3})), u"null");
+  EXPECT_EQ(NodeValueText(*At(doc, {4})), u"{\"k\":1}");
+  EXPECT_EQ(NodeValueText(*At(doc, {5})), u"[ \"x\" ,2]");
+  // A string standing alone in an array loses its quotes like a member's string.
+  EXPECT_EQ(NodeValueText(*At(doc, {5, 0})), u"x");
+  EXPECT_EQ(NodeValueText(*At(doc, {5, 1})), u"2");
+  EXPECT_EQ(NodeValueText(*At(doc, {6})), u"");
+  EXPECT_EQ(NodeValueText(*doc), text);
+}
+
+TEST(NodeCopyTest, TheJsonTextOfAMemberHoldsItsNameAndValue) {
+  const JSONRef doc = JSONFromString(u"{\"a\": [1, 2], \"b\":\"x\"}");
+  EXPECT_EQ(NodeJsonText(*At(doc, {0})), u"\"a\": [1, 2]");
+  EXPECT_EQ(NodeJsonText(*At(doc, {1})), u"\"b\":\"x\"");
+  EXPECT_EQ(NodeJsonText(*At(doc, {0, 1})), u"2");
+  EXPECT_EQ(NodeNameText(*At(doc, {1})), u"b");
+  EXPECT_EQ(NodeNameText(*At(doc, {0, 1})), u"");
+}
+
+TEST(NodeCopyTest, APathNamesMembersByDotOrQuotedBracketAndElementsByIndex) {
+  const JSONRef doc = JSONFromString(
+      uR"({"store":{"products":[{"unit price":3,"$id":1,"_x9":2,"9a":0,"q\"b":5,"":6}]}})");
+  EXPECT_EQ(NodePath(*doc), u"$");
+  EXPECT_EQ(NodePath(*At(doc, {0})), u"$.store");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0})), u"$.store.products[0]");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 0})), u"$.store.products[0][\"unit price\"]");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 1})), u"$.store.products[0].$id");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 2})), u"$.store.products[0]._x9");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 3})), u"$.store.products[0][\"9a\"]");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 4})), u"$.store.products[0][\"q\\\"b\"]");
+  EXPECT_EQ(NodePath(*At(doc, {0, 0, 0, 5})), u"$.store.products[0][\"\"]");
+}
+
+TEST(NodeCopyTest, APathCountsElementsFromEitherEndOfAWideArray) {
+  std::u16string text = u"[";
+  for (int i = 0; i < 1000; ++i)
+    text += i == 0 ? u"[0]" : u",[0]";
+  text += u"]";
+  const JSONRef doc = JSONFromString(text);
+  EXPECT_EQ(NodePath(*At(doc, {0, 0})), u"$[0][0]");
+  EXPECT_EQ(NodePath(*At(doc, {998})), u"$[998]");
+  EXPECT_EQ(NodePath(*At(doc, {500, 0})), u"$[500][0]");
+}
+
+TEST(NodeCopyTest, OnlyAsciiLettersDigitsUnderscoreAndDollarMakeAnIdentifier) {
+  EXPECT_TRUE(IsPathIdentifier(u"a"));
+  EXPECT_TRUE(IsPathIdentifier(u"$"));
+  EXPECT_TRUE(IsPathIdentifier(u"_0"));
+  EXPECT_FALSE(IsPathIdentifier(u""));
+  EXPECT_FALSE(IsPathIdentifier(u"0"));
+  EXPECT_FALSE(IsPathIdentifier(u"a-b"));
+  EXPECT_FALSE(IsPathIdentifier(u"имя"));
+  EXPECT_FALSE(IsPathIdentifier(u"a b"));
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#include "viewer/NodeCopy.h"
+
+#include "viewer/Decimal.h"
+
+#include "json/TypedReading.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// A string standing alone (an array element, the top value) has kind jt_variant like a bare
+// value; its text tells them apart.
+bool IsQuotedVariant(const IJSONObject& Node) {
+  if (!Node.GetName().empty())
+    return false; // a member's string value has a kind of its own
+  const std::u16string text = Node.GetText();
+  return !text.empty() && text.front() == u'"';
+}
+
+// The index of Child among Parent's children, searched from both ends at once: in a long array
+// the element wanted is as likely near the end as near the start. -1 when it is not there.
+int32_t IndexAmong(IJSONObject& Parent, const IJSONObject& Child) {
+  const int32_t count = Parent.GetCount();
+  for (int32_t low = 0, high = count - 1; low <= high; ++low, --high) {
+    if (Parent.GetChild(low).get() == &Child)
+      return low;
+    if (Parent.GetChild(high).get() == &Child)
+      return high;
+  }
+  return -1;
+}
+
+void AppendQuotedName(std::u16string& Path, std::u16string_view Name) {
+  Path += u"[\"";
+  for (char16_t c : Name) {
+    if (c == u'"' || c == u'\\')
+      Path += u'\\';
+    Path += c;
+  }
+  Path += u"\"]";
+}
+
+} // namespace
+
+std::u16string NodeValueText(const IJSONObject& Node) {
+  switch (Node.GetJType()) {
+  case jt_string:
+    return Node.GetAsString();
+  case jt_variant:
+    return IsQuotedVariant(Node) ? Node.GetAsString() : Node.GetValue();
+  case jt_object:
+  case jt_array:
+    return Node.GetValue();
+  case jt_unknown:
+  default:
+    return Node.GetText();
+  }
+}
+
+std::u16string NodeNameText(const IJSONObject& Node) {
+  return ujson::RemoveEscapeBackslashes(Node.GetName());
+}
+
+std::u16string NodeJsonText(const IJSONObject& Node) { return Node.GetText(); }
+
+bool IsPathIdentifier(std::u16string_view Name) {
+  const auto isAsciiLetter = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u'$';
+  };
+  return !Name.empty() && isAsciiLetter(Name.front()) &&
+         std::all_of(Name.begin(), Name.end(),
+                     [&](char16_t c) { return isAsciiLetter(c) || (c >= u'0' && c <= u'9'); });
+}
+
+std::u16string NodePath(const IJSONObject& Node) {
+  // From the node up, one step per level; written out top-down.
+  std::vector<std::u16string> steps;
+  JSONRef parent = Node.GetParent();
+  for (const IJSONObject* node = &Node; parent; node = parent.get(), parent = parent->GetParent()) {
+    std::u16string step;
+    if (parent->GetJType() == jt_array) {
+      step += u'[';
+      AppendDecimal(step, IndexAmong(*parent, *node));
+      step += u']';
+    } else {
+      const std::u16string name = NodeNameText(*node);
+      if (IsPathIdentifier(name)) {
+        step += u'.';
+        step += name;
+      } else {
+        AppendQuotedName(step, name);
+      }
+    }
+    steps.push_back(std::move(step));
+  }
+  std::u16string path = u"$";
+  for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+    path += *step;
+  return path;
+}
