@@ -199,7 +199,8 @@ TEST_F(QtTreeTest, MakeVisibleAndSelectOpenTheShutAncestorsTopDown) {
   EXPECT_EQ(events.size(), 3u);
 
   Tree().Select(chain[5]);
-  EXPECT_EQ(events, (std::vector<TreeNodeHandle>{chain[0], chain[1], chain[2], chain[3], chain[4]}));
+  EXPECT_EQ(events,
+            (std::vector<TreeNodeHandle>{chain[0], chain[1], chain[2], chain[3], chain[4]}));
   EXPECT_EQ(Tree().Selected(), chain[5]);
   EXPECT_EQ(Widget()->currentIndex(), Tree().IndexOf(chain[5]));
   Tree().Select(NoNode);
