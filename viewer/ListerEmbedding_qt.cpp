@@ -1,15 +1,18 @@
 #include "viewer/ListerEmbedding_qt.h"
 
+#include "viewer/ListerProtocol.h"
 #include "viewer/PluginMessage.h"
 #include "viewer/ViewerMain.h"
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtForm_qt.h"
 #include "viewer/qt/QtText_qt.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 
@@ -32,6 +35,13 @@ public:
   tkqt::QtApplication* Existing() const noexcept { return app_.get(); }
 
   void Register(const QWidget* Window, TfmMain& Viewer) { live_.push_back({Window, &Viewer}); }
+  // The viewer registered for Window; nullptr when there is none.
+  TfmMain* Find(const void* Window) const noexcept {
+    for (const LiveViewer& live : live_)
+      if (live.Window == Window)
+        return live.Viewer;
+    return nullptr;
+  }
   // Takes the viewer registered for Window out of the list; nullptr when there is none.
   TfmMain* Take(const void* Window) noexcept {
     const auto found = std::find_if(live_.begin(), live_.end(), [Window](const LiveViewer& live) {
@@ -121,24 +131,31 @@ void Report(tk::Application* App, tk::NativeWindow Owner, std::u16string_view Pr
   }
 }
 
-// Esc closes the viewer window: the host's Qt build ignores a key that the plugin passes on,
-// so the plugin closes the window itself and the host runs its usual close path.
-class EscapeClosesViewer final : public QObject {
-public:
-  using QObject::QObject;
+} // namespace
 
-  bool eventFilter(QObject* Watched, QEvent* Event) override {
-    if (Event->type() != QEvent::KeyPress)
+// Qt lets this one function send an event as if it came from the window system (QCoreApplication
+// names it a friend; Qt's own test library defines it the same way). Hidden like every symbol
+// here, so it never meets another definition in the host.
+bool qt_sendSpontaneousEvent(QObject* Receiver, QEvent* Event) {
+  return QCoreApplication::sendSpontaneousEvent(Receiver, Event);
+}
+
+namespace {
+
+// What the viewer hands on to the host that the host's Qt build would never see. Esc closes the
+// viewer window, the way the host's own Esc does, and F7 opens the host's find dialog. Both
+// are queued: the close tears this viewer down, and neither may run while the key is still being
+// handled. Every other key goes up to the parents, where the host's shortcuts find it.
+bool PassKeyToHost(const QPointer<QWidget>& Viewer, bool QuickView, const QKeyEvent& Event) {
+  QWidget* widget = Viewer.data();
+  const Qt::KeyboardModifiers modifiers = Event.modifiers() & ~Qt::KeypadModifier;
+  if (!widget || modifiers != Qt::NoModifier)
+    return false;
+  const QPointer<QWidget> window = widget->window();
+  if (Event.key() == Qt::Key_Escape) {
+    // In the quick-view panel the top-level window is the file manager's main window.
+    if (QuickView)
       return false;
-    const auto* key = static_cast<const QKeyEvent*>(Event);
-    if (key->key() != Qt::Key_Escape || (key->modifiers() & ~Qt::KeypadModifier) != 0)
-      return false;
-    auto* widget = qobject_cast<QWidget*>(Watched);
-    if (!widget)
-      return false;
-    // Queued: the close tears this viewer down, which must not happen while the key is still
-    // being handled.
-    const QPointer<QWidget> window = widget->window();
     QMetaObject::invokeMethod(
         window.data(),
         [window] {
@@ -148,7 +165,39 @@ public:
         Qt::QueuedConnection);
     return true;
   }
-};
+  if (Event.key() == Qt::Key_F7) {
+    // The host takes keys only from the window system and only on its own widgets: the key goes
+    // to the lister window as such a key, with the focus there for the moment, and the focus
+    // comes back to the viewer afterwards.
+    const QPointer<QWidget> lister = widget->parentWidget();
+    const QPointer<QWidget> back = widget->focusWidget();
+    if (!lister)
+      return false;
+    const int key = Event.key();
+    const Qt::KeyboardModifiers keyModifiers = Event.modifiers();
+    const quint32 scanCode = Event.nativeScanCode();
+    const quint32 virtualKey = Event.nativeVirtualKey();
+    const quint32 nativeModifiers = Event.nativeModifiers();
+    QMetaObject::invokeMethod(
+        lister.data(),
+        [=] {
+          if (!lister)
+            return;
+          lister->setFocus(Qt::OtherFocusReason);
+          QWidget* receiver = QApplication::focusWidget();
+          if (!receiver)
+            receiver = lister.data();
+          QKeyEvent press(QEvent::KeyPress, key, keyModifiers, scanCode, virtualKey,
+                          nativeModifiers);
+          qt_sendSpontaneousEvent(receiver, &press);
+          if (back)
+            back->setFocus(Qt::OtherFocusReason);
+        },
+        Qt::QueuedConnection);
+    return true;
+  }
+  return false;
+}
 
 void Teardown(TfmMain* Viewer, bool Later) noexcept {
   tkqt::QtApplication* app = State().Existing();
@@ -177,11 +226,13 @@ void OnWindowGone(const QWidget* Window) noexcept {
     Teardown(viewer, true);
 }
 
-QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16string& FileToLoad) {
+QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16string& FileToLoad,
+                      int ShowFlags) {
   std::unique_ptr<TfmMain> created = TfmMain::CreateParented(App, tkqt::NativeOf(&Lister));
   // In this host the lister window always has a parent; what counts is where it sits.
   created->QuickView = InQuickViewPanel(Lister);
   created->uFileToView = FileToLoad;
+  created->ApplyShowFlags(ShowFlags);
   // The show handler loads and presents the file; its failures go to the exception handler,
   // and the viewer is still returned.
   created->Show();
@@ -204,10 +255,11 @@ QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16s
 
   // In the quick-view panel the focus stays with the file manager's panels, and Esc is the
   // file manager's business: it must never close the main window.
+  const QPointer<QWidget> self = window;
+  const bool quickView = viewer.QuickView;
+  form.SetHostKeyHandler(
+      [self, quickView](const QKeyEvent& Event) { return PassKeyToHost(self, quickView, Event); });
   if (!viewer.QuickView) {
-    if (auto* tree = dynamic_cast<tkqt::QtTreeView*>(&viewer.JSONTreeViewer))
-      if (QWidget* keys = tree->Widget())
-        keys->installEventFilter(new EscapeClosesViewer(keys));
     const QPointer<QWidget> focus = window;
     QMetaObject::invokeMethod(
         window,
@@ -229,12 +281,16 @@ bool InQuickViewPanel(const QWidget& ListerWin) {
   for (const QWidget* up = ListerWin.parentWidget(); up; up = up->parentWidget())
     if (!up->windowTitle().isEmpty())
       return !up->isWindow();
+  // Without a title to go by: the quick-view panel takes the place of a file panel, which sits
+  // in the main window's notebook.
+  for (const QWidget* up = ListerWin.parentWidget(); up; up = up->parentWidget())
+    if (qobject_cast<const QTabWidget*>(up))
+      return true;
   return false;
 }
 
 QWidget* CreateListerWindow(void* ListerWin, const std::u16string& FileToLoad,
                             int ShowFlags) noexcept {
-  static_cast<void>(ShowFlags); // every value of the show flags gives the same viewer
   // Widgets can only be made on the thread of a QApplication: anywhere else, no viewer.
   if (!tkqt::WidgetsUsableHere())
     return nullptr;
@@ -245,7 +301,7 @@ QWidget* CreateListerWindow(void* ListerWin, const std::u16string& FileToLoad,
     QWidget* parent = tkqt::LiveWidget(lister);
     if (!parent)
       throw tk::ToolkitError("The lister window is not a widget of this program");
-    return CreateViewer(*app, *parent, FileToLoad);
+    return CreateViewer(*app, *parent, FileToLoad, ShowFlags);
   } catch (const std::exception& e) {
     Report(app, tkqt::LiveWidget(lister) ? lister : tk::NoWindow, u"Open error:", e);
   } catch (...) {
@@ -275,11 +331,32 @@ std::u16string FileNameFromLocal(const char* FileName) {
   return tkqt::FromQString(QFile::decodeName(QByteArray(FileName)));
 }
 
-std::u16string FileNameFromUtf16(const uint16_t* FileName) {
-  if (!FileName)
+std::u16string TextFromLocal(const char* Text) {
+  if (!Text || !*Text)
+    return std::u16string();
+  return tkqt::FromQString(QString::fromLocal8Bit(Text));
+}
+
+std::u16string TextFromUtf16(const uint16_t* Text) {
+  if (!Text)
     return std::u16string();
   std::size_t length = 0;
-  while (FileName[length] != 0)
+  while (Text[length] != 0)
     ++length;
-  return std::u16string(reinterpret_cast<const char16_t*>(FileName), length);
+  return std::u16string(reinterpret_cast<const char16_t*>(Text), length);
+}
+
+int LoadNextInListerWindow(void* Window, const std::u16string& FileToLoad, int ShowFlags) noexcept {
+  TfmMain* viewer = State().Find(Window);
+  return viewer ? viewer->AnswerLoadNext(FileToLoad, ShowFlags) : LISTPLUGIN_ERROR;
+}
+
+int SearchInListerWindow(void* Window, std::u16string_view Text, int SearchParameter) noexcept {
+  TfmMain* viewer = State().Find(Window);
+  return viewer ? viewer->AnswerSearchText(Text, SearchParameter) : LISTPLUGIN_ERROR;
+}
+
+int CommandToListerWindow(void* Window, int Command, int Parameter) noexcept {
+  TfmMain* viewer = State().Find(Window);
+  return viewer ? viewer->AnswerSendCommand(Command, Parameter) : LISTPLUGIN_ERROR;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QWidget;
 
@@ -22,10 +23,19 @@ QWidget* CreateListerWindow(void* ListerWin, const std::u16string& FileToLoad,
 // address is only compared, so a stale one is safe.
 void DestroyListerWindow(void* Window) noexcept;
 
+// The host's calls to a live viewer, by the window CreateListerWindow returned, answered as the
+// viewer answers them (LISTPLUGIN_OK or LISTPLUGIN_ERROR). A window that holds no live viewer
+// gets LISTPLUGIN_ERROR. Never throw.
+int LoadNextInListerWindow(void* Window, const std::u16string& FileToLoad, int ShowFlags) noexcept;
+int SearchInListerWindow(void* Window, std::u16string_view Text, int SearchParameter) noexcept;
+int CommandToListerWindow(void* Window, int Command, int Parameter) noexcept;
+
 // Whether ListerWin lies in the host's quick-view panel rather than in a viewer window.
 bool InQuickViewPanel(const QWidget& ListerWin);
 
 // A file name from the host in the system's file name encoding (UTF-8); null gives empty.
 std::u16string FileNameFromLocal(const char* FileName);
-// A zero-terminated UTF-16 file name from the host; null gives an empty name.
-std::u16string FileNameFromUtf16(const uint16_t* FileName);
+// A search text from the host in the system's 8-bit encoding (UTF-8); null gives empty.
+std::u16string TextFromLocal(const char* Text);
+// A zero-terminated UTF-16 text (a file name, a search text) from the host; null gives empty.
+std::u16string TextFromUtf16(const uint16_t* Text);

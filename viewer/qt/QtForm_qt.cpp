@@ -1,12 +1,14 @@
 #include "viewer/qt/QtForm_qt.h"
 
 #include "viewer/qt/QtApplication_qt.h"
+#include "viewer/qt/QtColours_qt.h"
 #include "viewer/qt/QtText_qt.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFont>
+#include <QLabel>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
@@ -287,6 +289,7 @@ void QtForm::CreateWidget() {
     for (auto it = bottom.rbegin(); it != bottom.rend(); ++it)
       layout->addWidget(*it);
 
+    ApplyColours();
     if (FillsParent()) {
       // Maximised at creation: the host moves and sizes it from then on.
       widget.setGeometry(parent->rect());
@@ -319,6 +322,30 @@ tk::NativeWindow QtForm::Handle() { return NativeOf(&EnsureWidget()); }
 void QtForm::AcceptDroppedFiles(bool Accept) {
   EnsureWidget().setAcceptDrops(Accept);
   acceptsDrops_ = Accept;
+}
+
+void QtForm::SetColourScheme(tk::ColourScheme Scheme) {
+  scheme_ = Scheme;
+  ApplyColours();
+}
+
+void QtForm::ApplyColours() {
+  for (const auto& [name, tree] : trees_)
+    tree->SetColourScheme(scheme_);
+  if (!widget_)
+    return;
+  widget_->setPalette(SchemePalette(scheme_));
+  for (const auto& [name, status] : statusBars_)
+    if (QLabel* panel = status->Panel())
+      if (QWidget* bar = panel->parentWidget()) {
+        bar->setPalette(SchemePalette(scheme_));
+        bar->setAutoFillBackground(tk::IsDark(scheme_));
+      }
+}
+
+void QtForm::SetHostKeyHandler(const QtTreeView::HostKeyHandler& Handler) {
+  for (const auto& [name, tree] : trees_)
+    tree->SetHostKeyHandler(Handler);
 }
 
 void QtForm::SetCaption(std::u16string_view Caption) {

@@ -59,6 +59,8 @@ public:
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return widget_ != nullptr; }
   void AcceptDroppedFiles(bool Accept) override;
+  void SetColourScheme(tk::ColourScheme Scheme) override;
+  tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
   tk::TreeView& FindTreeView(std::string_view Name) override;
@@ -74,6 +76,8 @@ public:
   // Called once when the widget goes without the form having destroyed it. It runs inside the
   // widget's destruction: the handler must not destroy this form there and then.
   void SetWidgetGoneHandler(std::function<void()> Handler) { onWidgetGone_ = std::move(Handler); }
+  // Key presses the viewer hands on to the host go to Handler first (see QtTreeView).
+  void SetHostKeyHandler(const QtTreeView::HostKeyHandler& Handler);
   QtTreeView& Tree(std::string_view Name);
   QtStatusBar& Status(std::string_view Name);
 
@@ -88,6 +92,7 @@ private:
   void CreateWidget();
   void DetachControls() noexcept;
   double Scale() const;
+  void ApplyColours();
 
   QtApplication& app_;
   QPointer<QWidget> parent_;
@@ -100,6 +105,7 @@ private:
   bool destroyed_ = false;
   bool lost_ = false;
   bool acceptsDrops_ = false;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
   std::function<void()> onWidgetGone_;
   std::map<std::string, std::unique_ptr<QtTreeView>, std::less<>> trees_;
   std::map<std::string, std::unique_ptr<QtStatusBar>, std::less<>> statusBars_;

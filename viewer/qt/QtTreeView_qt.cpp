@@ -10,6 +10,12 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 
+#include "viewer/qt/QtColours_qt.h"
+#include "viewer/qt/QtKeys_qt.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+
 #include <climits>
 #include <cmath>
 #include <utility>
@@ -76,6 +82,10 @@ TreeWidget* QtTreeView::Create(QWidget* Parent, const QFont* Font, double Scale)
     if (const tk::NotifyEvent handler = description_.OnClick)
       app_.Deliver(handler);
   };
+  hooks.KeyDown = [this](const QKeyEvent& Event) { return OnKeyDown(Event); };
+  hooks.ContextMenu = [this](const QModelIndex& Index, std::optional<QPoint> GlobalPos) {
+    OnContextMenu(Index, GlobalPos);
+  };
   auto* widget = new TreeWidget(Parent, std::move(hooks));
   widget->setObjectName(QString::fromStdString(description_.Name));
   widget->setHeaderHidden(true);
@@ -96,14 +106,6 @@ TreeWidget* QtTreeView::Create(QWidget* Parent, const QFont* Font, double Scale)
   widget->SetFullLabelTips(description_.ToolTips);
   if (Font && description_.ParentFont)
     widget->setFont(*Font);
-  if (description_.HideSelection) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Inactive, QPalette::Base));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Inactive, QPalette::Text));
-    widget->setPalette(palette);
-  }
   widget->setItemDelegate(new LabelDelegate(widget));
   model_->Flush();
   widget->setModel(model_.get());
@@ -122,6 +124,7 @@ TreeWidget* QtTreeView::Create(QWidget* Parent, const QFont* Font, double Scale)
   if (updateDepth_ > 0)
     widget->setUpdatesEnabled(false);
   widget_ = widget;
+  ApplyPalette();
   return widget;
 }
 
@@ -399,6 +402,134 @@ bool QtTreeView::OnEdited(TreeItem& Item, const QString& Text) {
         model_->SetLabel(*live, text);
   });
   return true;
+}
+
+} // namespace tkqt
+
+namespace tkqt {
+
+// --- colours ---------------------------------------------------------------------------------
+
+void QtTreeView::SetColourScheme(tk::ColourScheme Scheme) {
+  scheme_ = Scheme;
+  ApplyPalette();
+}
+
+void QtTreeView::ApplyPalette() {
+  if (!widget_)
+    return;
+  // Back to what the host gives first, so a scheme's colours never outlive it.
+  widget_->setPalette(SchemePalette(scheme_));
+  if (description_.HideSelection) {
+    QPalette palette = widget_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Inactive, QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Inactive, QPalette::Text));
+    widget_->setPalette(palette);
+  }
+}
+
+// --- keys and menus --------------------------------------------------------------------------
+
+KeyOutcome QtTreeView::OnKeyDown(const QKeyEvent& Event) {
+  const tk::TreeKeyEvent handler = description_.OnKeyDown;
+  if (!handler)
+    return KeyOutcome::Tree;
+  const tk::KeyPress press = KeyPressOf(Event);
+  const std::weak_ptr<const char> alive = lifetime_;
+  // A handler that fails leaves the key handled.
+  tk::KeyRoute route = tk::KeyRoute::Handled;
+  app_.Deliver([&] { route = handler(press); });
+  if (alive.expired())
+    return KeyOutcome::Consumed;
+  switch (route) {
+  case tk::KeyRoute::Tree:
+    return KeyOutcome::Tree;
+  case tk::KeyRoute::Handled:
+    return KeyOutcome::Consumed;
+  case tk::KeyRoute::Host:
+    break;
+  }
+  bool taken = false;
+  if (const HostKeyHandler hostKeys = hostKeys_)
+    app_.Deliver([&] { taken = hostKeys(Event); });
+  return taken ? KeyOutcome::Consumed : KeyOutcome::PassedOn;
+}
+
+void QtTreeView::OnContextMenu(const QModelIndex& Index, std::optional<QPoint> GlobalPos) {
+  const tk::TreeContextPopupEvent handler = description_.OnContextPopup;
+  if (!handler)
+    return;
+  const tk::TreeNodeHandle node = NodeOf(model_->ItemOf(Index));
+  std::optional<tk::ScreenPoint> at;
+  if (GlobalPos)
+    at = tk::ScreenPoint{GlobalPos->x(), GlobalPos->y()};
+  app_.Deliver([&] { handler(node, at); });
+}
+
+void QtTreeView::Collapse(tk::TreeNodeHandle Node) {
+  TreeItem& item = Require(Node);
+  if (!Open(item))
+    return;
+  // A selection inside moves up to the node, as the native tree moves it.
+  bool inside = false;
+  const TreeItem* selected =
+      widget_ ? model_->ItemOf(widget_->currentIndex()) : model_->Find(selectedId_);
+  for (const TreeItem* up = selected ? selected->Parent : nullptr; up; up = up->Parent)
+    inside = inside || up == &item;
+  item.Expanded = false;
+  ++collapseEpoch_;
+  if (widget_ && item.Announced) {
+    model_->Flush();
+    widget_->collapse(model_->IndexOf(item));
+  }
+  if (inside)
+    Select(Node);
+}
+
+std::optional<std::size_t> QtTreeView::PopupMenu(tk::TreeNodeHandle Node,
+                                                 std::span<const tk::MenuItem> Items,
+                                                 std::optional<tk::ScreenPoint> At) {
+  if (Node)
+    Require(Node);
+  if (!widget_ && requireWidget_)
+    requireWidget_();
+  if (!widget_)
+    throw tk::ToolkitError("The tree view has no window");
+  // On the heap: the host may destroy the tree's widget, and the menu with it, while it runs.
+  const QPointer<QMenu> menu = new QMenu(widget_.data());
+  std::vector<QAction*> actions;
+  for (const tk::MenuItem& entry : Items) {
+    if (entry.Caption.empty()) {
+      actions.push_back(menu->addSeparator());
+      continue;
+    }
+    QAction* action = menu->addAction(ToQString(entry.Caption));
+    action->setEnabled(entry.Enabled);
+    actions.push_back(action);
+  }
+  QPoint where;
+  if (At) {
+    where = QPoint(At->X, At->Y);
+  } else {
+    // From the keyboard: below the node's label, or the tree's corner.
+    QRect label;
+    if (TreeItem* item = ItemOf(Node); item && item->Announced) {
+      model_->Flush();
+      label = widget_->visualRect(model_->IndexOf(*item));
+    }
+    const QPoint local = label.isValid() ? label.bottomLeft() : QPoint(0, 0);
+    where = widget_->viewport()->mapToGlobal(local);
+  }
+  const QAction* chosen = menu->exec(where);
+  std::optional<std::size_t> choice;
+  // Compared, never followed: a menu destroyed meanwhile took its actions with it.
+  for (std::size_t index = 0; menu && chosen && index < actions.size(); ++index)
+    if (actions[index] == chosen && !Items[index].Caption.empty() && Items[index].Enabled)
+      choice = index;
+  delete menu.data();
+  return choice;
 }
 
 } // namespace tkqt

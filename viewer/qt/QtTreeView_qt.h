@@ -2,18 +2,23 @@
 
 #include "viewer/qt/QtTreeModel_qt.h"
 #include "viewer/qt/QtTreeWidget_qt.h"
+#include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/FormDescription.h"
 
 #include <QMetaObject>
 #include <QPointer>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 class QFont;
+class QKeyEvent;
 
 namespace tkqt {
 
@@ -44,12 +49,22 @@ public:
   void MakeVisible(tk::TreeNodeHandle Node) override;
   void Expand(tk::TreeNodeHandle Node) override;
   bool IsExpanded(tk::TreeNodeHandle Node) const override;
+  void Collapse(tk::TreeNodeHandle Node) override;
   tk::TreeNodeHandle Selected() const override;
   void Select(tk::TreeNodeHandle Node) override;
   void BeginUpdate() override;
   void EndUpdate() noexcept override;
   void SetFocus() override;
   bool Focused() const override;
+  // A QMenu, run modally; the host may close the viewer meanwhile, which then waits.
+  std::optional<std::size_t> PopupMenu(tk::TreeNodeHandle Node, std::span<const tk::MenuItem> Items,
+                                       std::optional<tk::ScreenPoint> At) override;
+
+  // Decides about key presses that the viewer hands on to the host: true when it took the key,
+  // false to let it go up to the parents, as Qt passes on an ignored key.
+  using HostKeyHandler = std::function<bool(const QKeyEvent& Event)>;
+  void SetHostKeyHandler(HostKeyHandler Handler) { hostKeys_ = std::move(Handler); }
+  void SetColourScheme(tk::ColourScheme Scheme);
 
   // For the form.
   const tk::TreeViewDescription& Description() const noexcept { return description_; }
@@ -73,6 +88,9 @@ private:
   bool OnUserExpands(const QModelIndex& Index);
   void OnOpenedUnasked(const QModelIndex& Index);
   bool OnEdited(TreeItem& Item, const QString& Text);
+  KeyOutcome OnKeyDown(const QKeyEvent& Event);
+  void OnContextMenu(const QModelIndex& Index, std::optional<QPoint> GlobalPos);
+  void ApplyPalette();
 
   QtApplication& app_;
   tk::TreeViewDescription description_;
@@ -85,6 +103,8 @@ private:
   uint64_t selectedId_ = 0; // while there is no widget
   uint64_t collapseEpoch_ = 1;
   int updateDepth_ = 0;
+  HostKeyHandler hostKeys_;
+  tk::ColourScheme scheme_ = tk::ColourScheme::System;
 };
 
 } // namespace tkqt

@@ -1,8 +1,10 @@
 #include "viewer/qt/QtTreeWidget_qt.h"
 
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolTip>
@@ -64,6 +66,39 @@ QModelIndex TreeWidget::ExpandButtonAt(const QPoint& Pos) const {
 }
 
 void TreeWidget::keyPressEvent(QKeyEvent* Event) {
+  if (hooks_.KeyDown) {
+    const QPointer<TreeWidget> self(this);
+    // A copy: the handler may clear the hooks.
+    const auto hook = hooks_.KeyDown;
+    const KeyOutcome outcome = hook(*Event);
+    if (!self)
+      return;
+    if (outcome == KeyOutcome::Consumed) {
+      Event->accept();
+      return;
+    }
+    if (outcome == KeyOutcome::PassedOn) {
+      Event->ignore();
+      return;
+    }
+  }
+  TreeKeyPress(Event);
+}
+
+void TreeWidget::contextMenuEvent(QContextMenuEvent* Event) {
+  if (!hooks_.ContextMenu) {
+    QTreeView::contextMenuEvent(Event);
+    return;
+  }
+  Event->accept();
+  const auto hook = hooks_.ContextMenu;
+  if (Event->reason() == QContextMenuEvent::Mouse)
+    hook(indexAt(viewport()->mapFromGlobal(Event->globalPos())), Event->globalPos());
+  else
+    hook(currentIndex(), std::nullopt);
+}
+
+void TreeWidget::TreeKeyPress(QKeyEvent* Event) {
   const QModelIndex current = currentIndex();
   if (current.isValid() && itemsExpandable()) {
     if (Event->key() == Qt::Key_Plus) {

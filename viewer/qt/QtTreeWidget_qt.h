@@ -5,8 +5,16 @@
 #include <QTreeView>
 
 #include <functional>
+#include <optional>
 
 namespace tkqt {
+
+// What becomes of a key press once the owner has seen it.
+enum class KeyOutcome {
+  Tree,     // the view's own handling
+  Consumed, // taken; nothing else sees it
+  PassedOn, // ignored here, so the parents (and the host's shortcuts) get it
+};
 
 // What the tree widget asks of its owner.
 struct TreeWidgetHooks {
@@ -17,6 +25,11 @@ struct TreeWidgetHooks {
   std::function<void(const QModelIndex& Index)> OpenedUnasked;
   // A click with the left button anywhere in the tree.
   std::function<void()> Clicked;
+  // Every key press, before the view handles it.
+  std::function<KeyOutcome(const QKeyEvent& Event)> KeyDown;
+  // A context menu asked for: with the mouse (the node under it, or invalid, and where on the
+  // screen) or with the keyboard (no position).
+  std::function<void(const QModelIndex& Index, std::optional<QPoint> GlobalPos)> ContextMenu;
 };
 
 // A QTreeView that asks before the user opens a node. QTreeView has no hook that runs before
@@ -38,6 +51,7 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  void contextMenuEvent(QContextMenuEvent* Event) override;
   QModelIndex moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
@@ -54,6 +68,8 @@ private:
   // The mouse button event of this kind opens what lies under its expand button.
   bool ButtonOpensOn(QEvent::Type Type, const QPoint& Pos) const;
   bool ShowFullLabelTip(const QHelpEvent& Help);
+  // The view's own key handling, with expansions asked for first.
+  void TreeKeyPress(QKeyEvent* Event);
 
   TreeWidgetHooks hooks_;
   // The node whose event ran for the expansion in progress.
