@@ -13,8 +13,10 @@ QtMessageHandler previousHandler = nullptr;
 
 // The offscreen platform warns about window features it lacks; nothing else is dropped.
 void FilterMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Message) {
-  if (Message.contains(QStringLiteral("does not support propagateSizeHints")))
-    return;
+  for (const char* lacking : {"does not support propagateSizeHints", "does not support raise",
+                              "does not support grabbing the keyboard"})
+    if (Message.contains(QLatin1String(lacking)))
+      return;
   if (previousHandler)
     previousHandler(Type, Context, Message);
   else
