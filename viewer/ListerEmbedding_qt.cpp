@@ -67,14 +67,19 @@ private:
   };
 
   void QueueReap(int Milliseconds) {
-    if (reapQueued_ || !QCoreApplication::instance())
+    if (!QCoreApplication::instance())
       return;
-    reapQueued_ = true;
-    QTimer::singleShot(Milliseconds, QCoreApplication::instance(), [this] { Reap(); });
+    if (!reaper_) {
+      // One timer for the life of the host's application, which owns it.
+      reaper_ = new QTimer(QCoreApplication::instance());
+      reaper_->setSingleShot(true);
+      QObject::connect(reaper_.data(), &QTimer::timeout, reaper_.data(), [this] { Reap(); });
+    }
+    if (!reaper_->isActive())
+      reaper_->start(Milliseconds);
   }
 
   void Reap() noexcept {
-    reapQueued_ = false;
     if (app_ && app_->Delivering()) {
       // A handler waits in a modal loop below us: try again shortly, without spinning.
       QueueReap(50);
@@ -94,7 +99,7 @@ private:
   std::unique_ptr<tkqt::QtApplication> app_;
   std::vector<LiveViewer> live_;
   std::vector<std::unique_ptr<tk::OwnedWindow>> doomed_;
-  bool reapQueued_ = false;
+  QPointer<QTimer> reaper_;
 };
 
 // Never destroyed: at the end of the process the host's QApplication and its widgets are gone
@@ -142,6 +147,45 @@ bool qt_sendSpontaneousEvent(QObject* Receiver, QEvent* Event) {
 
 namespace {
 
+// Hands one key to the host once the event loop runs again. The host takes keys only from the
+// window system and only on its own widgets: the key goes to the lister window as such a key,
+// with the focus there for the moment, and the focus comes back to the viewer afterwards. The
+// relay has no parent: nothing but its own deleteLater may end it, since the host's find dialog
+// runs a modal loop inside its handler.
+class HostKeyRelay final : public QObject {
+public:
+  HostKeyRelay(QWidget& Lister, QWidget* Back, const QKeyEvent& Key)
+      : lister_(&Lister), back_(Back), key_(Key.key()), modifiers_(Key.modifiers()),
+        scanCode_(Key.nativeScanCode()), virtualKey_(Key.nativeVirtualKey()),
+        nativeModifiers_(Key.nativeModifiers()) {}
+
+protected:
+  void customEvent(QEvent* Event) override {
+    if (Event->type() != QEvent::User)
+      return;
+    deleteLater();
+    const QPointer<QWidget> lister = lister_;
+    const QPointer<QWidget> back = back_;
+    if (!lister)
+      return;
+    lister->setFocus(Qt::OtherFocusReason);
+    QWidget* receiver = QApplication::focusWidget();
+    QKeyEvent press(QEvent::KeyPress, key_, modifiers_, scanCode_, virtualKey_, nativeModifiers_);
+    qt_sendSpontaneousEvent(receiver ? receiver : lister.data(), &press);
+    if (back)
+      back->setFocus(Qt::OtherFocusReason);
+  }
+
+private:
+  QPointer<QWidget> lister_;
+  QPointer<QWidget> back_;
+  int key_;
+  Qt::KeyboardModifiers modifiers_;
+  quint32 scanCode_;
+  quint32 virtualKey_;
+  quint32 nativeModifiers_;
+};
+
 // What the viewer hands on to the host that the host's Qt build would never see. Esc closes the
 // viewer window, the way the host's own Esc does, and F7 opens the host's find dialog. Both
 // are queued: the close tears this viewer down, and neither may run while the key is still being
@@ -156,44 +200,15 @@ bool PassKeyToHost(const QPointer<QWidget>& Viewer, bool QuickView, const QKeyEv
     // In the quick-view panel the top-level window is the file manager's main window.
     if (QuickView)
       return false;
-    QMetaObject::invokeMethod(
-        window.data(),
-        [window] {
-          if (window)
-            window->close();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(window.data(), "close", Qt::QueuedConnection);
     return true;
   }
   if (Event.key() == Qt::Key_F7) {
-    // The host takes keys only from the window system and only on its own widgets: the key goes
-    // to the lister window as such a key, with the focus there for the moment, and the focus
-    // comes back to the viewer afterwards.
-    const QPointer<QWidget> lister = widget->parentWidget();
-    const QPointer<QWidget> back = widget->focusWidget();
+    QWidget* lister = widget->parentWidget();
     if (!lister)
       return false;
-    const int key = Event.key();
-    const Qt::KeyboardModifiers keyModifiers = Event.modifiers();
-    const quint32 scanCode = Event.nativeScanCode();
-    const quint32 virtualKey = Event.nativeVirtualKey();
-    const quint32 nativeModifiers = Event.nativeModifiers();
-    QMetaObject::invokeMethod(
-        lister.data(),
-        [=] {
-          if (!lister)
-            return;
-          lister->setFocus(Qt::OtherFocusReason);
-          QWidget* receiver = QApplication::focusWidget();
-          if (!receiver)
-            receiver = lister.data();
-          QKeyEvent press(QEvent::KeyPress, key, keyModifiers, scanCode, virtualKey,
-                          nativeModifiers);
-          qt_sendSpontaneousEvent(receiver, &press);
-          if (back)
-            back->setFocus(Qt::OtherFocusReason);
-        },
-        Qt::QueuedConnection);
+    auto* relay = new HostKeyRelay(*lister, widget->focusWidget(), Event);
+    QCoreApplication::postEvent(relay, new QEvent(QEvent::User));
     return true;
   }
   return false;
@@ -260,14 +275,8 @@ QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16s
   form.SetHostKeyHandler(
       [self, quickView](const QKeyEvent& Event) { return PassKeyToHost(self, quickView, Event); });
   if (!viewer.QuickView) {
-    const QPointer<QWidget> focus = window;
-    QMetaObject::invokeMethod(
-        window,
-        [focus] {
-          if (focus)
-            focus->setFocus(Qt::OtherFocusReason);
-        },
-        Qt::QueuedConnection);
+    // Once the host has placed the widget. A queued call dies with its receiver.
+    QMetaObject::invokeMethod(window, "setFocus", Qt::QueuedConnection);
   }
   return window;
 }

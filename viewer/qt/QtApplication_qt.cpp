@@ -25,6 +25,8 @@ namespace tkqt {
 QWidget* LiveWidget(tk::NativeWindow Window) {
   if (Window == tk::NoWindow || !WidgetsUsableHere())
     return nullptr;
+  // Only compared with live widgets, never followed.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   const auto* wanted = reinterpret_cast<const QWidget*>(Window);
   for (QWidget* widget : QApplication::allWidgets())
     if (widget == wanted)

@@ -116,7 +116,7 @@ QToolBar*
 QtToolBar::Create(QWidget* Parent, double Scale,
                   const std::map<std::string, const tk::ImageListDescription*, std::less<>>& Images,
                   const std::map<std::string, QtEditBox*, std::less<>>& EditBoxes,
-                  Delivery Deliver) {
+                  const Delivery& Deliver) {
   auto* bar = new QToolBar(Parent);
   bar->setObjectName(QString::fromStdString(description_.Name));
   bar->setMovable(false);

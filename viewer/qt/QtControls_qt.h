@@ -74,7 +74,7 @@ public:
   QToolBar*
   Create(QWidget* Parent, double Scale,
          const std::map<std::string, const tk::ImageListDescription*, std::less<>>& Images,
-         const std::map<std::string, QtEditBox*, std::less<>>& EditBoxes, Delivery Deliver);
+         const std::map<std::string, QtEditBox*, std::less<>>& EditBoxes, const Delivery& Deliver);
   void Detach() noexcept;
 
 private:
