@@ -100,7 +100,9 @@ def parse_ppm(data):
 class Session:
     """One host on one X server; use it in a with statement, so both always go."""
 
-    def __init__(self, plugin, files=None, folder_name="files"):
+    def __init__(self, plugin, files=None, folder_name="files", display=None, links=None):
+        """files: name -> content for the folder shown; links: name -> path, linked there.
+        With display given, the host runs on that X server instead of a private one."""
         self.plugin = os.path.abspath(plugin)
         self.base = tempfile.mkdtemp(prefix="treskal-dc-")
         self.config = os.path.join(self.base, "config")
@@ -115,9 +117,11 @@ class Session:
         for name, content in (files or {}).items():
             with open(os.path.join(self.folder, name), "wb") as f:
                 f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
+        for name, target in (links or {}).items():
+            os.symlink(os.path.abspath(target), os.path.join(self.folder, name))
         self.xvfb = None
         self.host = None
-        self.display = None
+        self.display = display
         self.exit_code = None
         self.main_window = None
 
@@ -125,7 +129,8 @@ class Session:
 
     def __enter__(self):
         try:
-            self._start_xvfb()
+            if self.display is None:
+                self._start_xvfb()
             self._start_host()
         except BaseException:
             self.close()
