@@ -13,6 +13,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -99,6 +100,28 @@ void Report(tk::Application& App, HWND Owner, std::u16string_view Prefix,
   }
 }
 
+// The window property that leads from a viewer window to its record. The file manager
+// subclasses the window that ListLoad returns and may keep its own data in the user-data slot;
+// neither changes a property of ours.
+constexpr wchar_t kRecordProperty[] = L"Treskal.TSubclassInfo";
+
+// The record of a viewer window whose record still exists, or nullptr: a window that ListLoad
+// never returned, or one whose record went with its WM_NCDESTROY.
+TSubclassInfo* RecordOf(HWND Window) noexcept {
+  if (!Window || !::IsWindow(Window) ||
+      ::GetWindowThreadProcessId(Window, nullptr) != ::GetCurrentThreadId())
+    return nullptr;
+  return static_cast<TSubclassInfo*>(::GetPropW(Window, kRecordProperty));
+}
+
+void ReleaseRecord(HWND Window, TSubclassInfo* Record) noexcept {
+  ::RemovePropW(Window, kRecordProperty);
+  // A host may have put its own value there; only ours is cleared.
+  if (::GetWindowLongPtrW(Window, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(Record))
+    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
+  const std::unique_ptr<TSubclassInfo> owned(Record);
+}
+
 HWND CreateViewer(tkwin::Win32Application& App, HWND ListerWin, const std::u16string& FileToLoad) {
   std::unique_ptr<TfmMain> created = TfmMain::CreateParented(App, tkwin::FromHwnd(ListerWin));
   created->uFileToView = FileToLoad;
@@ -112,11 +135,13 @@ HWND CreateViewer(tkwin::Win32Application& App, HWND ListerWin, const std::u16st
 
   const HWND window = tkwin::ToHwnd(viewer.Handle());
   auto record = std::make_unique<TSubclassInfo>();
+  if (!::SetPropW(window, kRecordProperty, record.get()))
+    throw tk::ToolkitError("Cannot attach the viewer to its window");
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record.get()));
   record->Form = &viewer;
   record->OldWndProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PluginWndProc)));
-  // The user-data slot owns the record from here on.
+  // The window property owns the record from here on.
   static_cast<void>(record.release());
 
   // Posted after the subclassing, so it passes through PluginWndProc. In the quick-view panel
@@ -126,15 +151,41 @@ HWND CreateViewer(tkwin::Win32Application& App, HWND ListerWin, const std::u16st
   return window;
 }
 
-// The record of a live viewer window, or nullptr. Only a window that still runs PluginWndProc
-// holds one: a slot that some other code filled, or one left by a finished teardown, does not
-// count.
-TSubclassInfo* RecordOf(HWND Window) noexcept {
-  if (!Window || !::IsWindow(Window))
-    return nullptr;
-  if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(Window, GWLP_WNDPROC)) != &PluginWndProc)
-    return nullptr;
-  return reinterpret_cast<TSubclassInfo*>(::GetWindowLongPtrW(Window, GWLP_USERDATA));
+// The teardown of the viewer behind Record, run once: the first route to get here (the host's
+// ListCloseWindow, the window's WM_DESTROY or WM_NCDESTROY, the DLL's unload) empties Form,
+// and every later one finds it empty.
+void TearDown(HWND Window, TSubclassInfo& Record) noexcept {
+  TfmMain* const form = std::exchange(Record.Form, nullptr);
+  if (!form)
+    return;
+  // From now on the user-data slot leads nowhere.
+  if (::GetWindowLongPtrW(Window, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(&Record))
+    ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
+  tkwin::Win32Application* app = State().Existing();
+  try {
+    // Empty when the application object is destroying this viewer itself (DLL unload): then
+    // it is not destroyed a second time here.
+    std::unique_ptr<tk::OwnedWindow> viewer = app ? app->RemoveOwned(form) : nullptr;
+    if (app)
+      app->SetOwnerWindow(tk::NoWindow);
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(Window, GWLP_WNDPROC)) == &PluginWndProc) {
+      // Ours is on top: restored before the viewer goes, so the WM_DESTROY of its destruction
+      // reaches the window's own procedure, and the record has no more use.
+      ::SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record.OldWndProc));
+      ReleaseRecord(Window, &Record);
+    }
+    // Otherwise a procedure installed after ours still calls PluginWndProc, and restoring
+    // would cut it off: the chain stays as it is, PluginWndProc passes every message on, and
+    // the record goes at WM_NCDESTROY. Destroying the viewer destroys the window, so that
+    // comes before this returns.
+    viewer.reset();
+  } catch (const std::exception& e) {
+    if (app)
+      Report(*app, nullptr, u"DestroyWindow error:", e);
+  } catch (...) {
+    if (app)
+      Report(*app, nullptr, u"DestroyWindow error:", tk::ToolkitError("Unknown exception"));
+  }
 }
 
 } // namespace
@@ -160,50 +211,38 @@ HWND CreateListerWindow(HWND ListerWin, const std::u16string& FileToLoad, int Sh
 }
 
 void DestroyListerWindow(HWND Window) noexcept {
-  TSubclassInfo* const found = RecordOf(Window);
-  if (!found)
-    return;
-  // Cleared first: from now on the slot leads nowhere, so a second close, or a message that
-  // arrives during the teardown, finds no record and never reaches the released one.
-  ::SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
-  const std::unique_ptr<TSubclassInfo> record(found);
-  tkwin::Win32Application* app = State().Existing();
-  try {
-    // Empty when the application object is destroying this viewer itself (DLL unload): then
-    // it is not destroyed a second time here.
-    std::unique_ptr<tk::OwnedWindow> viewer = app ? app->RemoveOwned(record->Form) : nullptr;
-    if (app)
-      app->SetOwnerWindow(tk::NoWindow);
-    // Restored before the viewer goes, so the WM_DESTROY of its destruction reaches the
-    // window's own procedure and the teardown runs once.
-    ::SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->OldWndProc));
-    viewer.reset();
-  } catch (const std::exception& e) {
-    if (app)
-      Report(*app, nullptr, u"DestroyWindow error:", e);
-  } catch (...) {
-    if (app)
-      Report(*app, nullptr, u"DestroyWindow error:", tk::ToolkitError("Unknown exception"));
-  }
+  if (TSubclassInfo* const record = RecordOf(Window))
+    TearDown(Window, *record);
 }
 
 LRESULT CALLBACK PluginWndProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   try {
-    const auto* record =
-        reinterpret_cast<const TSubclassInfo*>(::GetWindowLongPtrW(Window, GWLP_USERDATA));
+    TSubclassInfo* const record = RecordOf(Window);
     if (!record) {
       // No record (a teardown that stopped half way): the window keeps its class's behaviour.
       const auto classProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(Window, GCLP_WNDPROC));
       return classProc ? ::CallWindowProcW(classProc, Window, Message, WParam, LParam)
                        : ::DefWindowProcW(Window, Message, WParam, LParam);
     }
-    if (Message == WM_DESTROY) {
+    const WNDPROC next = record->OldWndProc;
+    if (Message == WM_DESTROY && record->Form) {
       // The system is destroying the window: the viewer's destruction must leave it alone.
       tkwin::NoteWindowDestroying(Window);
-      DestroyListerWindow(Window);
+      TearDown(Window, *record);
       return 0;
     }
-    return ::CallWindowProcW(record->OldWndProc, Window, Message, WParam, LParam);
+    if (Message == WM_NCDESTROY) {
+      // The window's last message. A procedure above ours that kept WM_DESTROY to itself
+      // leaves the teardown to this point.
+      if (record->Form) {
+        tkwin::NoteWindowDestroying(Window);
+        TearDown(Window, *record);
+      }
+      if (TSubclassInfo* const left = RecordOf(Window))
+        ReleaseRecord(Window, left);
+    }
+    // Read before the call: the message may end the viewer, and its record with it.
+    return ::CallWindowProcW(next, Window, Message, WParam, LParam);
   } catch (...) {
     // Nothing may unwind into the system's frames.
     return 0;

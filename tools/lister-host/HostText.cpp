@@ -1,6 +1,7 @@
 #include "tools/lister-host/HostText.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace host {
 namespace {
@@ -130,6 +131,18 @@ std::string Escaped(std::u16string_view Text) {
   }
   flush();
   return out;
+}
+
+std::string Hex(uint64_t Value, int Digits) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "0x%0*llX", Digits, static_cast<unsigned long long>(Value));
+  return buffer;
+}
+
+std::string FormatMs(double Value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f", Value);
+  return buffer;
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,10 @@ std::u16string FromUtf8(std::string_view Text);
 // Keeps a text on one output line and unambiguous: backslash, carriage return, line feed and
 // tab are written as \\, \r, \n and \t, other control characters as \xHH.
 std::string Escaped(std::u16string_view Text);
+
+// "0x" and upper-case hexadecimal digits, at least Digits of them.
+std::string Hex(uint64_t Value, int Digits = 0);
+// Milliseconds with one decimal.
+std::string FormatMs(double Value);
 
 } // namespace host

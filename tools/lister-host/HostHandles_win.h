@@ -1,47 +1,22 @@
 #pragma once
 
-// Move-only owners of the Win32 handles lister-host uses. A moved-from owner holds nothing, so
-// each handle is released exactly once, on every path.
+// The owners of the Win32 handles lister-host uses: the move-only handle template of the
+// toolkit with the traits the host needs, and a few owners of paired calls. A moved-from owner
+// holds nothing, so each handle is released exactly once, on every path.
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "viewer/win32/Handles_win.h"
+
 #include <windows.h>
 
 #include <utility>
 
 namespace host {
 
-template <class Handle, class Traits> class Unique {
-public:
-  Unique() noexcept = default;
-  explicit Unique(Handle Value) noexcept : value_(Value) {}
-  Unique(Unique&& Other) noexcept : value_(std::exchange(Other.value_, Handle{})) {}
-  Unique& operator=(Unique&& Other) noexcept {
-    if (this != &Other)
-      Reset(std::exchange(Other.value_, Handle{}));
-    return *this;
-  }
-  Unique(const Unique&) = delete;
-  Unique& operator=(const Unique&) = delete;
-  ~Unique() { Reset(); }
-
-  Handle Get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Handle{}; }
-  // Gives the handle up without releasing it: for hand-overs the platform defines, such as a
-  // drop whose receiver frees it with DragFinish.
-  Handle Release() noexcept { return std::exchange(value_, Handle{}); }
-  void Reset(Handle Value = Handle{}) noexcept {
-    if (value_ != Handle{})
-      Traits::Close(value_);
-    value_ = Value;
-  }
-
-private:
-  Handle value_{};
-};
-
 struct WindowTraits {
+  using Handle = HWND;
   static void Close(HWND Window) noexcept {
     // The window may have gone with its parent already.
     if (IsWindow(Window))
@@ -49,31 +24,33 @@ struct WindowTraits {
   }
 };
 struct ModuleTraits {
+  using Handle = HMODULE;
   static void Close(HMODULE Module) noexcept { FreeLibrary(Module); }
 };
-struct GlobalTraits {
-  static void Close(HGLOBAL Memory) noexcept { GlobalFree(Memory); }
-};
 struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
   static void Close(HGDIOBJ Object) noexcept { DeleteObject(Object); }
 };
 struct MemoryDcTraits {
+  using Handle = HDC;
   static void Close(HDC Dc) noexcept { DeleteDC(Dc); }
 };
 struct HookTraits {
+  using Handle = HHOOK;
   static void Close(HHOOK Hook) noexcept { UnhookWindowsHookEx(Hook); }
 };
 struct KernelHandleTraits {
+  using Handle = HANDLE;
   static void Close(HANDLE Handle) noexcept { CloseHandle(Handle); }
 };
 
-using UniqueWindow = Unique<HWND, WindowTraits>;
-using UniqueModule = Unique<HMODULE, ModuleTraits>;
-using UniqueGlobal = Unique<HGLOBAL, GlobalTraits>;
-using UniqueGdiObject = Unique<HGDIOBJ, GdiObjectTraits>;
-using UniqueMemoryDc = Unique<HDC, MemoryDcTraits>;
-using UniqueHook = Unique<HHOOK, HookTraits>;
-using UniqueKernelHandle = Unique<HANDLE, KernelHandleTraits>;
+using UniqueWindow = tkwin::UniqueHandle<WindowTraits>;
+using UniqueModule = tkwin::UniqueHandle<ModuleTraits>;
+using UniqueGlobal = tkwin::UniqueGlobal;
+using UniqueGdiObject = tkwin::UniqueHandle<GdiObjectTraits>;
+using UniqueMemoryDc = tkwin::UniqueHandle<MemoryDcTraits>;
+using UniqueHook = tkwin::UniqueHandle<HookTraits>;
+using UniqueKernelHandle = tkwin::UniqueHandle<KernelHandleTraits>;
 
 // A thread timer (SetTimer without a window), killed when the owner goes.
 class UniqueThreadTimer {

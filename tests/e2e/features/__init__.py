@@ -1,0 +1,5 @@
+"""The end-to-end tests, one module per feature. Importing this package registers them all, in
+this order."""
+
+from . import (detect_string, dll, loading, several_viewers, teardown,  # noqa: F401
+               host_subclass, file_names, commands, lifetime, picture)

@@ -1,0 +1,78 @@
+#include "tools/lister-host/Screenshot_win.h"
+
+#include "tools/lister-host/Host_win.h"
+#include "tools/lister-host/PngWriter.h"
+#include "tools/lister-host/WideText_win.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace host {
+namespace {
+
+void WriteFileBytes(const std::wstring& Path, const void* Data, std::size_t Size) {
+  UniqueKernelHandle file(CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) {
+    file.Release();
+    throw StepError("cannot write " + Utf8(Path));
+  }
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), Data, static_cast<DWORD>(Size), &written, nullptr) || written != Size)
+    throw StepError("cannot write " + Utf8(Path));
+}
+
+} // namespace
+
+void SaveScreenshot(Host& H, const std::wstring& Path, bool UsePrintWindow) {
+  Lister& lister = H.Listers().Current();
+  HWND window = lister.Panel ? lister.Panel.Get() : lister.Window.Get();
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  H.PumpFor(200);
+  RECT rect{};
+  GetClientRect(lister.Window.Get(), &rect);
+  const int width = rect.right;
+  const int height = rect.bottom;
+  if (width <= 0 || height <= 0)
+    throw StepError("the lister window has no area");
+
+  WindowDc screen(lister.Window.Get(), GetDC(lister.Window.Get()));
+  UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height; // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr)
+    throw StepError("cannot create a bitmap");
+  {
+    SelectedObject selected(memory.Get(), bitmap.Get());
+    if (UsePrintWindow)
+      PrintWindow(lister.Window.Get(), memory.Get(), PW_CLIENTONLY);
+    else
+      BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  RgbImage image;
+  image.Width = width;
+  image.Height = height;
+  image.Pixels.resize(static_cast<std::size_t>(width) * height * 3);
+  const auto* source = static_cast<const uint8_t*>(bits);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
+    image.Pixels[i * 3] = source[i * 4 + 2];
+    image.Pixels[i * 3 + 1] = source[i * 4 + 1];
+    image.Pixels[i * 3 + 2] = source[i * 4];
+  }
+  const std::vector<uint8_t> png = EncodePng(image);
+  WriteFileBytes(Path, png.data(), png.size());
+  H.Out("screenshot: " + std::to_string(width) + "x" + std::to_string(height) + " written to " +
+        Esc(Path));
+}
+
+} // namespace host
