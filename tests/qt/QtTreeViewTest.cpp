@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -170,6 +171,44 @@ TEST_F(QtTreeTest, ExpandRaisesTheEventBeforeOpeningAndARefusalOrFailureKeepsThe
   EXPECT_THROW(Tree().Expand(refused), std::runtime_error);
   EXPECT_FALSE(Tree().IsExpanded(refused));
   EXPECT_FALSE(Widget()->isExpanded(Tree().IndexOf(refused)));
+}
+
+TEST_F(QtTreeTest, EveryGestureThatOpensANodeAsksFirstSoTheViewNeverShowsThePlaceholder) {
+  FillOnExpanding(2);
+  std::vector<TreeNodeHandle> nodes;
+  for (int i = 0; i < 4; ++i) {
+    nodes.push_back(Tree().AddChild(NoNode, u"node", nullptr));
+    Tree().AddChild(nodes.back(), u"...", nullptr);
+  }
+  Form().Widget()->resize(400, 300);
+  Widget()->setFocus();
+  QSignalSpy opened(Widget(), &QTreeView::expanded);
+  const auto opensFilled = [&](TreeNodeHandle Node, const char* Gesture) {
+    EXPECT_TRUE(Tree().IsExpanded(Node)) << Gesture;
+    EXPECT_EQ(Labels(Node), (std::vector<std::u16string>{u"child 0", u"child 1"})) << Gesture;
+  };
+
+  Widget()->setCurrentIndex(Tree().IndexOf(nodes[0]));
+  QTest::keyClick(Widget(), Qt::Key_Right);
+  opensFilled(nodes[0], "Right");
+  Widget()->setCurrentIndex(Tree().IndexOf(nodes[1]));
+  QTest::keyClick(Widget(), Qt::Key_Plus);
+  opensFilled(nodes[1], "+");
+  const QRect third = Widget()->visualRect(Tree().IndexOf(nodes[2]));
+  const QPoint button(third.left() - Widget()->indentation() / 2, third.center().y());
+  ASSERT_EQ(Widget()->ExpandButtonAt(button), Tree().IndexOf(nodes[2]));
+  QTest::mouseClick(Widget()->viewport(), Qt::LeftButton, Qt::NoModifier, button);
+  opensFilled(nodes[2], "a click on the expand button");
+  // A double click as the window system sends it: a click, then the double click.
+  const QPoint label = Widget()->visualRect(Tree().IndexOf(nodes[3])).center();
+  QTest::mouseClick(Widget()->viewport(), Qt::LeftButton, Qt::NoModifier, label);
+  QTest::mouseDClick(Widget()->viewport(), Qt::LeftButton, Qt::NoModifier, label);
+  opensFilled(nodes[3], "a double click");
+
+  // Asked once per gesture, while the node was still shut, and opened once after that.
+  EXPECT_EQ(events, nodes);
+  EXPECT_EQ(expandedWhenAsked, (std::vector<bool>{false, false, false, false}));
+  EXPECT_EQ(opened.count(), 4);
 }
 
 TEST_F(QtTreeTest, DeletingChildrenShutsTheNodeSoLaterChildrenWaitForTheNextExpansion) {
