@@ -292,7 +292,10 @@ class Session:
         self.run(["xdotool", "windowfocus", "--sync", self.main_window])
 
     def click(self, x, y, button=1):
-        self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button)])
+        # No --sync: it waits for the pointer to move, which never happens when it is there.
+        self.run(["xdotool", "mousemove", str(x), str(y)])
+        time.sleep(0.1)
+        self.run(["xdotool", "click", str(button)])
 
     def key(self, *keys, delay=0.3):
         self.run(["xdotool", "key", "--delay", "80", *keys])
