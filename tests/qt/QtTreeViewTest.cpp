@@ -211,6 +211,27 @@ TEST_F(QtTreeTest, EveryGestureThatOpensANodeAsksFirstSoTheViewNeverShowsThePlac
   EXPECT_EQ(opened.count(), 4);
 }
 
+TEST_F(QtTreeTest, ANodeTheViewOpensUnaskedIsAskedAboutOnceTheViewIsDoneAndShutWhenRefused) {
+  const TreeNodeHandle filled = Tree().AddChild(NoNode, u"filled", nullptr);
+  Tree().AddChild(filled, u"...", nullptr);
+  const TreeNodeHandle refused = Tree().AddChild(NoNode, u"refused", nullptr);
+  Tree().AddChild(refused, u"...", nullptr);
+  FillOnExpanding(1);
+  // QTreeView's own expand(), as its scrolling and its expand-all call it.
+  Widget()->expand(Tree().IndexOf(filled));
+  EXPECT_TRUE(events.empty()); // not inside the view's own work
+  qttest::ProcessEvents();
+  EXPECT_EQ(events, std::vector<TreeNodeHandle>{filled});
+  EXPECT_EQ(Labels(filled), std::vector<std::u16string>{u"child 0"});
+  EXPECT_TRUE(Tree().IsExpanded(filled));
+
+  onExpanding = [](TreeNodeHandle, bool& Allow) { Allow = false; };
+  Widget()->expand(Tree().IndexOf(refused));
+  qttest::ProcessEvents();
+  EXPECT_FALSE(Tree().IsExpanded(refused));
+  EXPECT_FALSE(Widget()->isExpanded(Tree().IndexOf(refused)));
+}
+
 TEST_F(QtTreeTest, DeletingChildrenShutsTheNodeSoLaterChildrenWaitForTheNextExpansion) {
   const TreeNodeHandle top = Tree().AddChild(NoNode, u"top", nullptr);
   Tree().AddChild(top, u"one", nullptr);

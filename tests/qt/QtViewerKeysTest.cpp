@@ -7,11 +7,14 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 #include <string>
 #include <vector>
@@ -188,6 +191,31 @@ TEST_F(QtViewerKeysTest, DarkModeColoursTheTreeAndTheStatusBarAndTheSystemScheme
   EXPECT_EQ(shown.AnswerSendCommand(lc_newparams, 0), LISTPLUGIN_OK);
   EXPECT_EQ(Widget().palette().color(QPalette::Base), systemBase);
   EXPECT_EQ(Widget().palette().color(QPalette::Text), systemText);
+}
+
+TEST_F(QtViewerKeysTest, ADropOfFilesShowsTheFirstLocalOneOnceTheDragHasEnded) {
+  OpenInHost(R"([1])");
+  qttest::TempFile dropped(".json", R"({"dropped": true, "n": 2})");
+  QMimeData data;
+  data.setUrls({QUrl(QStringLiteral("https://example.com/x.json")),
+                QUrl::fromLocalFile(QString::fromStdString(dropped.Path())),
+                QUrl::fromLocalFile(QStringLiteral("/nonexistent/second.json"))});
+  QWidget& form = *Form().Widget();
+  ASSERT_TRUE(form.acceptDrops());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  // Straight to the widget: outside a real drag Qt's own routing drops the event.
+  static_cast<QObject&>(form).event(&drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(Tree().Label(Top()), u" [] (1)"); // not while the drag is still going on
+  ProcessEvents();
+  EXPECT_EQ(Tree().Label(Top()), u" {} (2)");
+
+  // A drag without local files is turned away.
+  QMimeData remote;
+  remote.setUrls({QUrl(QStringLiteral("https://example.com/y.json"))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject&>(form).event(&enter);
+  EXPECT_FALSE(enter.isAccepted());
 }
 
 } // namespace

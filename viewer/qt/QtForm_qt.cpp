@@ -4,6 +4,7 @@
 #include "viewer/qt/QtColours_qt.h"
 #include "viewer/qt/QtText_qt.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -53,6 +54,15 @@ public:
 
 private:
   std::vector<std::u16string> names_;
+};
+
+// Dropped names on their way to the form, delivered from the event loop.
+class QueuedDrop final : public QEvent {
+public:
+  static constexpr Type Kind = static_cast<Type>(User + 1);
+  explicit QueuedDrop(std::vector<std::u16string> Dropped)
+      : QEvent(Kind), Names(std::move(Dropped)) {}
+  std::vector<std::u16string> Names;
 };
 
 QFont FormFont(const tk::FontDescription& Font, QFont Base, double Scale) {
@@ -113,13 +123,13 @@ void FormWidget::dropEvent(QDropEvent* Event) {
   }
   Event->acceptProposedAction();
   // Loaded once the drag has ended: a large file must not hold the other program's drag.
-  QMetaObject::invokeMethod(
-      this,
-      [this, dropped = std::move(names)]() mutable {
-        if (form_)
-          form_->DeliverDrop(std::move(dropped));
-      },
-      Qt::QueuedConnection);
+  QCoreApplication::postEvent(this, new QueuedDrop(std::move(names)));
+}
+
+void FormWidget::customEvent(QEvent* Event) {
+  if (Event->type() != QueuedDrop::Kind || !form_)
+    return;
+  form_->DeliverDrop(std::move(static_cast<QueuedDrop*>(Event)->Names));
 }
 
 // --- QtForm: construction and lifecycle -----------------------------------------------------

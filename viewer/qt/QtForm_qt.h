@@ -37,6 +37,7 @@ protected:
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dragMoveEvent(QDragMoveEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  void customEvent(QEvent* Event) override;
 
 private:
   QtForm* form_;

@@ -246,34 +246,31 @@ bool QtTreeView::OnUserExpands(const QModelIndex& Index) {
 }
 
 void QtTreeView::OnOpenedUnasked(const QModelIndex& Index) {
-  const TreeItem* item = model_->ItemOf(Index);
+  TreeItem* item = model_->ItemOf(Index);
   if (!item || !widget_)
     return;
-  // Raised once the view is done: it may be laying its rows out right now, and a handler that
-  // changes them then would pull them from under it.
   const uint64_t id = item->Id;
   const std::weak_ptr<const char> alive = lifetime_;
-  QMetaObject::invokeMethod(
-      widget_.data(),
-      [this, id, alive] {
-        TreeItem* live = alive.expired() ? nullptr : model_->Find(id);
-        if (!live)
-          return;
-        bool allow = true;
-        bool failed = true;
-        app_.Deliver([&] {
-          RaiseExpanding(*live, allow);
-          failed = false;
-        });
-        if (alive.expired())
-          return;
-        live = model_->Find(id);
-        if (live && (failed || !allow) && widget_) {
-          model_->Flush();
-          widget_->collapse(model_->IndexOf(*live));
-        }
-      },
-      Qt::QueuedConnection);
+  bool allow = true;
+  bool failed = true;
+  app_.Deliver([&] {
+    RaiseExpanding(*item, allow);
+    failed = false;
+  });
+  if (alive.expired())
+    return;
+  TreeItem* live = model_->Find(id);
+  if (!live || !widget_)
+    return;
+  model_->Flush();
+  const QModelIndex index = model_->IndexOf(*live);
+  if (failed || !allow) {
+    widget_->collapse(index);
+  } else if (!live->Children.empty() && !widget_->isExpanded(index)) {
+    // The handler replaced the children, which shuts the node: open it again, as asked.
+    live->Expanded = true;
+    widget_->ExpandAsked(index);
+  }
 }
 
 bool QtTreeView::OpenAncestors(uint64_t Id) {

@@ -1,6 +1,7 @@
 #include "viewer/qt/QtTreeWidget_qt.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,14 +14,37 @@
 
 namespace tkqt {
 
+namespace {
+
+// A node the view opened without asking, told to the owner once the view is done with it: the
+// view may be laying its rows out right now, and a handler that changes them then would pull
+// them from under it.
+class OpenedUnaskedEvent final : public QEvent {
+public:
+  static constexpr Type Kind = static_cast<Type>(User + 1);
+  explicit OpenedUnaskedEvent(const QModelIndex& Index) : QEvent(Kind), Node(Index) {}
+  const QPersistentModelIndex Node;
+};
+
+} // namespace
+
 TreeWidget::TreeWidget(QWidget* Parent, TreeWidgetHooks Hooks)
     : QTreeView(Parent), hooks_(std::move(Hooks)) {
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& Index) {
     if (Index == asked_ || !hooks_.OpenedUnasked)
       return;
-    const auto hook = hooks_.OpenedUnasked;
-    hook(Index);
+    QCoreApplication::postEvent(this, new OpenedUnaskedEvent(Index));
   });
+}
+
+void TreeWidget::customEvent(QEvent* Event) {
+  if (Event->type() != OpenedUnaskedEvent::Kind)
+    return;
+  const QPersistentModelIndex node = static_cast<OpenedUnaskedEvent*>(Event)->Node;
+  if (!node.isValid() || !hooks_.OpenedUnasked)
+    return;
+  const auto hook = hooks_.OpenedUnasked;
+  hook(node);
 }
 
 bool TreeWidget::Closed(const QModelIndex& Index) const {

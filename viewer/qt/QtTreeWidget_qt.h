@@ -22,6 +22,7 @@ struct TreeWidgetHooks {
   // which may replace the node's children. False keeps the node shut.
   std::function<bool(const QModelIndex& Index)> BeforeUserExpands;
   // The view opened a node by a route that did not ask first (one no gesture here covers).
+  // Called once the view is done with that opening, from the event loop.
   std::function<void(const QModelIndex& Index)> OpenedUnasked;
   // A click with the left button anywhere in the tree.
   std::function<void()> Clicked;
@@ -52,6 +53,7 @@ public:
 protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void contextMenuEvent(QContextMenuEvent* Event) override;
+  void customEvent(QEvent* Event) override;
   QModelIndex moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
