@@ -104,9 +104,10 @@ std::string ReadWholeFile(const std::u16string& fileName) {
   while (total < expected) {
     const std::size_t got = ReadSome(file.get(), bytes.data() + total, expected - total);
     if (got == 0)
-      ThrowReadError(); // the file shrank
+      break; // a writer shortened the file meanwhile: it holds what was read
     total += got;
   }
+  bytes.resize(total);
   // The size is only a first guess: some files (under /proc, say) report 0 and still have
   // content, so reading goes on to the end of the file.
   std::array<char, 1 << 16> more;

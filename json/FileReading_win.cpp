@@ -98,8 +98,12 @@ std::string ReadWholeFile(const std::u16string& fileName) {
   // The system would stop reading the name at a NUL and open some other file.
   if (fileName.find(u'\0') != std::u16string::npos)
     ThrowCannotOpen(fileName, SystemDescription(ERROR_INVALID_NAME));
-  FileHandle file(CreateFileW(Wide(fileName), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // Logs being written and settings files that their program keeps open must still load, so
+  // nothing is shut out: other programs may read, write and delete the file meanwhile.
+  FileHandle file(CreateFileW(Wide(fileName), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     ThrowCannotOpen(fileName, SystemDescription(error));
@@ -112,13 +116,21 @@ std::string ReadWholeFile(const std::u16string& fileName) {
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
     ThrowReadError();
   const auto expected = static_cast<std::size_t>(size.QuadPart);
+  // The size is a first guess only, since a writer may shorten or lengthen the file while it is
+  // read: what counts is what the reads give up to the end of the file.
   std::string bytes(expected, '\0');
   std::size_t total = 0;
   while (total < expected) {
     const std::size_t got = ReadSome(file.get(), bytes.data() + total, expected - total);
     if (got == 0)
-      ThrowReadError(); // cannot happen while writers are shut out, but never loop on it
+      break;
     total += got;
+  }
+  bytes.resize(total);
+  if (total == expected) {
+    std::array<char, 1 << 16> more;
+    while (const std::size_t got = ReadSome(file.get(), more.data(), more.size()))
+      bytes.append(more.data(), got);
   }
   return bytes;
 }

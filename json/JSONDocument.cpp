@@ -21,6 +21,40 @@ void TJSON::Destroy() noexcept {
     delete this;
 }
 
+bool TJSON::ReleaseWholesale() noexcept {
+  if (FHeldNodeRefs != 0 || FHeapChildLists != 0)
+    return false;
+  JSONInstanceCount -= FNodePool.ReleaseAllNodes();
+  ClearChilds();
+  Destroy();
+  return true;
+}
+
+void TJSON::AddDetachedNode(TJSONObject& parent, TJSONObject& node) {
+  FDetachedNodes.emplace(&parent, &node);
+}
+
+void TJSON::ForgetDetachedNode(const TJSONObject& parent, const TJSONObject& node) noexcept {
+  if (FDetachedNodes.empty())
+    return;
+  const auto [first, last] = FDetachedNodes.equal_range(&parent);
+  for (auto entry = first; entry != last; ++entry) {
+    if (entry->second == &node) {
+      FDetachedNodes.erase(entry);
+      return;
+    }
+  }
+}
+
+void TJSON::OrphanDetachedNodesOf(const TJSONObject& parent) noexcept {
+  if (FDetachedNodes.empty())
+    return;
+  const auto [first, last] = FDetachedNodes.equal_range(&parent);
+  for (auto entry = first; entry != last; ++entry)
+    entry->second->FParent = nullptr;
+  FDetachedNodes.erase(first, last);
+}
+
 void TJSON::LoadFromFile(const std::u16string& AFileName) {
   std::u16string text;
   {

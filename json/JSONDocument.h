@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 // The document: the node of the top-level value, which also owns the text
 // every range of its nodes points into, the generating flag and the pool its
@@ -39,8 +40,26 @@ private:
   ~TJSON() override = default;
   void Destroy() noexcept override;
 
+  // Nodes made with this document's node as parent but kept in no child list (the blank nodes of
+  // a lookup by name). Their parent may die first; it then clears their parent reference here,
+  // as it does for the children in its list.
+  void AddDetachedNode(TJSONObject& parent, TJSONObject& node);
+  void ForgetDetachedNode(const TJSONObject& parent, const TJSONObject& node) noexcept;
+  void OrphanDetachedNodesOf(const TJSONObject& parent) noexcept;
+
+  // When no node but the document is held from outside the tree and no child list lives on the
+  // heap, every node dies with the document: the pool goes as a whole and the nodes leave the
+  // live count together. True when that was done (the document object is gone then).
+  bool ReleaseWholesale() noexcept;
+
   bool FIsGenerating = false;
   TNodePool FNodePool;
+  // Counts on this document's nodes (the document's own excluded) held outside child lists: by
+  // callers, blank nodes and the parser's scratch.
+  int64_t FHeldNodeRefs = 0;
+  // Child lists grown by edits, which live on the heap and not in the pool.
+  int64_t FHeapChildLists = 0;
+  std::unordered_multimap<const TJSONObject*, TJSONObject*> FDetachedNodes;
 };
 
 // A new document loaded from the file; fails with the reason the file could

@@ -31,30 +31,41 @@ std::u16string_view Trimmed(std::u16string_view text) {
   return text;
 }
 
-// The characters that writing AsString puts a backslash in front of.
-bool NeedsEscape(char16_t c) {
-  switch (c) {
-  case u'"':
-  case u',':
-  case u':':
-  case u'[':
-  case u'\\':
-  case u']':
-  case u'{':
-  case u'}':
-    return true;
-  default:
-    return false;
-  }
-}
-
+// The text as a JSON string's content, such that reading AsString gives it back: a quote and a
+// backslash get their backslash, and the controls with a short escape are written as it, so that
+// the document stays on one line. Other controls have no escape that AsString decodes and stay
+// as they are.
 std::u16string Escaped(std::u16string_view text) {
   std::u16string result;
   result.reserve(text.size());
   for (const char16_t c : text) {
-    if (NeedsEscape(c))
-      result += u'\\';
-    result += c;
+    char16_t letter = 0;
+    switch (c) {
+    case u'"':
+    case u'\\':
+      letter = c;
+      break;
+    case u'\b':
+      letter = u'b';
+      break;
+    case u'\f':
+      letter = u'f';
+      break;
+    case u'\n':
+      letter = u'n';
+      break;
+    case u'\r':
+      letter = u'r';
+      break;
+    case u'\t':
+      letter = u't';
+      break;
+    default:
+      result += c;
+      continue;
+    }
+    result += u'\\';
+    result += letter;
   }
   return result;
 }
@@ -297,11 +308,11 @@ JSONRef TJSONEditor::Append(TJSONObject& node, std::u16string_view name,
   Apply(node, edit, inserted, textReplaced);
   TJSONObject* child = TJSONObject::Create(node.FOwner, &node);
   JSONRef result(child);
-  child->AddRef();
+  ++child->FRefCount; // the list's count
   try {
     node.AppendChilds(&child, 1, false);
   } catch (...) {
-    child->Release();
+    child->ReleaseListCount();
     throw;
   }
   int32_t position = childPosition;
@@ -364,7 +375,9 @@ JSONRef TJSONObject::GetChildByName(std::u16string_view Name) {
   if (GetIsGenerating())
     return AddChild(Name, u"null");
   // A blank node: outside the tree, so that the document stays as it is.
-  return JSONRef(TJSONObject::Create(FOwner, this));
+  JSONRef blank(TJSONObject::Create(FOwner, this));
+  FOwner->AddDetachedNode(*this, static_cast<TJSONObject&>(*blank));
+  return blank;
 }
 
 void TJSONObject::SetChildByName(std::u16string_view Name, const JSONRef& Source) {

@@ -67,12 +67,32 @@ TJSONObject* TJSONObject::Create(TJSON* AOwner, TJSONObject* AParent) {
   return ::new (slot) TJSONObject(AOwner, AParent);
 }
 
+void TJSONObject::AddRef() noexcept {
+  ++FRefCount;
+  if (FOwner != this)
+    ++FOwner->FHeldNodeRefs;
+}
+
 void TJSONObject::Release() noexcept {
+  if (FOwner != this)
+    --FOwner->FHeldNodeRefs;
+  ReleaseListCount();
+}
+
+void TJSONObject::ReleaseListCount() noexcept {
   if (--FRefCount != 0)
     return;
+  TJSON* owner = FOwner;
+  // With no node of it held from outside, the whole tree dies with the document: its memory
+  // goes back block by block, without a visit to each node.
+  if (owner == this && owner->ReleaseWholesale())
+    return;
+  if (FParent != nullptr)
+    owner->ForgetDetachedNode(*FParent, *this);
   // Children whose last count was their parent's list die with it. They are
   // chained through their (now meaningless) parent field instead of being
   // destroyed recursively, so any depth of tree is released in constant stack.
+  // A child that a caller still holds outlives its parent and loses it.
   TJSONObject* pending = this;
   FParent = nullptr;
   while (pending != nullptr) {
@@ -82,8 +102,13 @@ void TJSONObject::Release() noexcept {
       if (--child->FRefCount == 0) {
         child->FParent = pending;
         pending = child;
+      } else {
+        child->FParent = nullptr;
       }
     }
+    // The document object lives at least as long as this node's slot, so it is reached
+    // through the node.
+    node->FOwner->OrphanDetachedNodesOf(*node);
     node->ClearChilds();
     node->Destroy();
   }
@@ -98,8 +123,10 @@ void TJSONObject::Destroy() noexcept {
 }
 
 void TJSONObject::ClearChilds() noexcept {
-  if (FChilds.onHeap_)
+  if (FChilds.onHeap_) {
     FreeHeapList(FChilds.items_, FChilds.count_);
+    --FOwner->FHeapChildLists;
+  }
   FChilds.items_ = nullptr;
   FChilds.count_ = 0;
   FChilds.onHeap_ = false;
@@ -111,9 +138,11 @@ void TJSONObject::ReleaseChilds() noexcept {
   const int32_t count = std::exchange(list.count_, 0);
   const bool onHeap = std::exchange(list.onHeap_, false);
   for (int32_t i = 0; i < count; ++i)
-    items[i]->Release();
-  if (onHeap)
+    items[i]->ReleaseListCount();
+  if (onHeap) {
     FreeHeapList(items, count);
+    --FOwner->FHeapChildLists;
+  }
 }
 
 void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool intoPool) {
@@ -138,6 +167,8 @@ void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool i
     std::copy_n(FChilds.items_, oldCount, items);
     if (FChilds.onHeap_)
       FreeHeapList(FChilds.items_, oldCount);
+    else
+      ++FOwner->FHeapChildLists;
   }
   std::copy_n(childs, count, items + oldCount);
   FChilds.items_ = items;
@@ -173,7 +204,7 @@ JSONRef TJSONObject::GetChild(int32_t Index) {
 }
 
 std::u16string TJSONObject::GetAsString() const {
-  return ujson::RemoveEscapeBackslashes(ElementView(FValue));
+  return ujson::DecodeStringEscapes(ElementView(FValue));
 }
 
 int32_t TJSONObject::GetAsInt() const { return ujson::TextToInt32(ElementView(FValue)).value_or(0); }

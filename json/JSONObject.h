@@ -19,7 +19,9 @@ public:
   // the document itself). The node is not added to the parent's list.
   static TJSONObject* Create(TJSON* AOwner, TJSONObject* AParent);
 
-  void AddRef() noexcept final { ++FRefCount; }
+  // Counts taken and given back through these are held outside the child lists; the document
+  // keeps their number for its nodes (see TJSON::FHeldNodeRefs).
+  void AddRef() noexcept final;
   void Release() noexcept final;
 
   void SetAsString(std::u16string_view Value) override;
@@ -77,6 +79,9 @@ private:
   // every character up to code 32 at both ends.
   std::u16string GetElementText(TStringElement range) const;
   std::u16string_view ElementView(TStringElement range) const;
+
+  // Gives back one count held by a child list (or by the parser, for the list to come).
+  void ReleaseListCount() noexcept;
 
   // Frees the list's storage without touching the children's counts (for
   // callers that have dealt with them already).

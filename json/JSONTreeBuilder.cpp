@@ -26,7 +26,7 @@ TJSONTreeBuilder::TJSONTreeBuilder(TJSONObject& node, ChildStorage storage)
 TJSONTreeBuilder::~TJSONTreeBuilder() {
   for (TJSONObject* node : pending_) {
     if (node != nullptr)
-      node->Release();
+      node->ReleaseListCount();
   }
 }
 
@@ -42,11 +42,20 @@ void TJSONTreeBuilder::SkipSpaces(int32_t& position) const {
 }
 
 void TJSONTreeBuilder::SeekUnescapedQuote(int32_t& position) const {
-  for (int32_t p = position < 1 ? 1 : position; p <= length_; ++p) {
-    if (text_[p - 1] == u'"' && At(p - 1) != u'\\') {
+  // A quote is escaped only by an odd run of backslashes before it: in "c:\\dir\\" the last
+  // backslash is itself escaped, and the quote after it ends the string. The run is counted
+  // as the scan passes it, so the seek stays one pass however many backslashes there are.
+  const int32_t first = position < 1 ? 1 : position;
+  bool escaped = false;
+  for (int32_t p = first - 1; p >= 1 && text_[p - 1] == u'\\'; --p)
+    escaped = !escaped;
+  for (int32_t p = first; p <= length_; ++p) {
+    const char16_t c = text_[p - 1];
+    if (c == u'"' && !escaped) {
       position = p;
       return;
     }
+    escaped = c == u'\\' && !escaped;
   }
 }
 
@@ -174,7 +183,7 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       ujson::CheckNestingLevel(int64_t{parent.FLevel} + 1);
       pending_.push_back(nullptr);
       TJSONObject* child = TJSONObject::Create(owner_, &parent);
-      child->AddRef();
+      ++child->FRefCount; // the count its parent's list takes over
       pending_.back() = child;
       node = child;
       step = Begin(*child, p) ? Step::Value : Step::ChildParsed;
@@ -185,7 +194,7 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       TJSONObject* child = pending_.back();
       if (!HasVisibleText(child->FJSONText)) {
         pending_.pop_back();
-        child->Release();
+        child->ReleaseListCount();
         step = Step::ChildsEnd;
       } else {
         step = At(p) == u',' ? Step::NextChild : Step::ChildsEnd;

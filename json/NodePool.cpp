@@ -4,7 +4,22 @@
 
 #include <algorithm>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define UJSON_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
+#define UJSON_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
+#else
+#define UJSON_POISON(address, size) ((void)(address), (void)(size))
+#define UJSON_UNPOISON(address, size) ((void)(address), (void)(size))
+#endif
+
 namespace {
+
+// A free slot keeps only its link; under AddressSanitizer the rest is poisoned, so that a stale
+// reference to a destroyed node is reported instead of reading whatever reused the slot.
+void PoisonFreeSlot(void* slot, size_t linkSize) {
+  UJSON_POISON(static_cast<std::byte*>(slot) + linkSize, sizeof(TJSONObject) - linkSize);
+}
 
 // Blocks grow geometrically up to this many entries: few blocks for a large
 // document, little waste for a small one.
@@ -17,12 +32,14 @@ void* TNodePool::AllocateNode() {
   if (freeSlots_ != nullptr) {
     FreeSlot* slot = freeSlots_;
     freeSlots_ = slot->next;
+    UJSON_UNPOISON(slot, sizeof(TJSONObject));
     ++slotsInUse_;
     return slot;
   }
   if (nodesLeftInBlock_ == 0) {
     const size_t length = nextNodeBlockLength_;
-    nodeBlocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(length * sizeof(TJSONObject)));
+    nodeBlocks_.push_back(
+        std::make_unique_for_overwrite<std::byte[]>(length * sizeof(TJSONObject)));
     nodeCursor_ = nodeBlocks_.back().get();
     nodesLeftInBlock_ = length;
     nextNodeBlockLength_ = std::min(length * 2, MaxNodesPerBlock);
@@ -37,6 +54,7 @@ void* TNodePool::AllocateNode() {
 bool TNodePool::FreeNode(void* slot) noexcept {
   static_assert(sizeof(TJSONObject) >= sizeof(FreeSlot));
   freeSlots_ = ::new (slot) FreeSlot{freeSlots_};
+  PoisonFreeSlot(slot, sizeof(FreeSlot));
   return --slotsInUse_ == 0;
 }
 

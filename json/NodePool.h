@@ -27,6 +27,13 @@ public:
   // Takes back a slot whose node has been destroyed. True when that was the
   // last slot in use.
   [[nodiscard]] bool FreeNode(void* slot) noexcept;
+  // Counts every node slot as free at once, for a document whose nodes all die with it; their
+  // memory goes with the pool. Returns how many nodes there were.
+  int64_t ReleaseAllNodes() noexcept {
+    const int64_t nodes = slotsInUse_ - 1;
+    slotsInUse_ = 1;
+    return nodes;
+  }
   // Gives up the document's own slot. True when no node is left either.
   [[nodiscard]] bool ReleaseDocumentSlot() noexcept { return --slotsInUse_ == 0; }
 

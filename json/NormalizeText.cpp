@@ -132,6 +132,10 @@ void NormalizeText(std::u16string& text) {
       if (const auto unit = ReadEscapeDigits(buf + front + 1, length - front - 1)) {
         front += std::min<std::size_t>(5, length - front);
         buf[--front] = *unit;
+        // A decoded quote or backslash stays escaped, or it would end or escape the string it
+        // stands in. Six characters gave way, so the two fit.
+        if (*unit == u'"' || *unit == u'\\')
+          buf[--front] = u'\\';
         continue;
       }
       // Digits that are not hexadecimal are ordinary text, as in a path "C:\\Users".

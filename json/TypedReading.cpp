@@ -94,24 +94,45 @@ constexpr std::int64_t kExponentCap = 1024;
 
 } // namespace
 
-std::u16string RemoveEscapeBackslashes(std::u16string_view valueText) {
-  const std::size_t n = valueText.size();
+std::u16string DecodeStringEscapes(std::u16string_view valueText) {
   std::size_t k = valueText.find(u'\\');
-  if (k == std::u16string_view::npos || k + 1 >= n)
+  if (k == std::u16string_view::npos)
     return std::u16string(valueText);
   std::u16string result;
-  result.reserve(n);
+  result.reserve(valueText.size());
   std::size_t copied = 0;
-  // The last character is never taken for an escape, and a doubled backslash keeps its first half
-  // and looks at its second in turn.
-  while (k != std::u16string_view::npos && k + 1 < n) {
-    if (valueText[k + 1] != u'\\') {
-      result.append(valueText.substr(copied, k - copied));
-      copied = k + 1;
-      k = valueText.find(u'\\', k + 2);
-    } else {
-      k = k + 1;
+  while (k != std::u16string_view::npos && k + 1 < valueText.size()) {
+    char16_t decoded = 0;
+    switch (valueText[k + 1]) {
+    case u'"':
+    case u'\\':
+    case u'/':
+      decoded = valueText[k + 1];
+      break;
+    case u'b':
+      decoded = u'\b';
+      break;
+    case u'f':
+      decoded = u'\f';
+      break;
+    case u'n':
+      decoded = u'\n';
+      break;
+    case u'r':
+      decoded = u'\r';
+      break;
+    case u't':
+      decoded = u'\t';
+      break;
+    default:
+      // Not an escape: the backslash stays, and the next character is looked at in its turn.
+      k = valueText.find(u'\\', k + 1);
+      continue;
     }
+    result.append(valueText.substr(copied, k - copied));
+    result += decoded;
+    copied = k + 2;
+    k = valueText.find(u'\\', copied);
   }
   result.append(valueText.substr(copied));
   return result;

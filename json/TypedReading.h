@@ -9,8 +9,10 @@
 // text does not have the required form; the caller decides what a failed reading yields.
 namespace ujson {
 
-// The value text with escape backslashes removed (AsString's reading rule).
-std::u16string RemoveEscapeBackslashes(std::u16string_view valueText);
+// The value text with the JSON escapes \" \\ \/ \b \f \n \r \t decoded (AsString's reading
+// rule). A backslash before any other character, or at the very end, stays as it stands; "\u"
+// escapes were decoded when the text was loaded.
+std::u16string DecodeStringEscapes(std::u16string_view valueText);
 
 // Optional spaces, an optional sign, then decimal digits or hexadecimal digits after one of the
 // prefixes "$", "x", "X", "0x", "0X", and nothing after the digits. Hexadecimal numbers take the

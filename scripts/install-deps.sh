@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   libgtest-dev libbenchmark-dev rapidjson-dev
+  libsimdjson-dev
   clang-14 libclang-rt-14-dev clang-tidy clang-format cppcheck
   g++-mingw-w64-x86-64-posix
   wine64 wine xvfb xauth

@@ -60,7 +60,7 @@ std::u16string NodeValueText(const IJSONObject& Node) {
 }
 
 std::u16string NodeNameText(const IJSONObject& Node) {
-  return ujson::RemoveEscapeBackslashes(Node.GetName());
+  return ujson::DecodeStringEscapes(Node.GetName());
 }
 
 std::u16string NodeJsonText(const IJSONObject& Node) { return Node.GetText(); }

@@ -2,6 +2,10 @@
 
 #include "viewer/Decimal.h"
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
 namespace {
 
 TreeLabel ContainerLabel(const IJSONObject& Node, std::u16string_view Brackets) {
@@ -24,9 +28,45 @@ TreeLabel ValueLabel(const IJSONObject& Node, bool Quoted) {
   return label;
 }
 
-} // namespace
+// A label stays on one line: each control character shows as its JSON escape.
+TreeLabel WithControlsEscaped(TreeLabel label) {
+  const std::u16string& text = label.Text;
+  if (std::none_of(text.begin(), text.end(), [](char16_t c) { return c < u' '; }))
+    return label;
+  constexpr std::u16string_view hexDigits = u"0123456789ABCDEF";
+  std::u16string shown;
+  shown.reserve(text.size() + 16);
+  for (const char16_t c : text) {
+    if (c >= u' ') {
+      shown += c;
+      continue;
+    }
+    shown += u'\\';
+    switch (c) {
+    case u'\b':
+      shown += u'b';
+      break;
+    case u'\f':
+      shown += u'f';
+      break;
+    case u'\n':
+      shown += u'n';
+      break;
+    case u'\r':
+      shown += u'r';
+      break;
+    case u'\t':
+      shown += u't';
+      break;
+    default:
+      shown.append({u'u', u'0', u'0', hexDigits[c >> 4], hexDigits[c & 15]});
+    }
+  }
+  label.Text = std::move(shown);
+  return label;
+}
 
-TreeLabel NodeLabel(const IJSONObject& Node) {
+TreeLabel LabelOf(const IJSONObject& Node) {
   switch (Node.GetJType()) {
   case jt_object:
     return ContainerLabel(Node, u" {} (");
@@ -41,3 +81,7 @@ TreeLabel NodeLabel(const IJSONObject& Node) {
     return {u"jt_unknown = " + Node.GetText(), false};
   }
 }
+
+} // namespace
+
+TreeLabel NodeLabel(const IJSONObject& Node) { return WithControlsEscaped(LabelOf(Node)); }

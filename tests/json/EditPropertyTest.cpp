@@ -85,12 +85,12 @@ std::u16string StringContent(Random& random) {
   return content;
 }
 
-// A text for AsString: anything the escapes protect, but no backslash (a string ending in an
-// escaped backslash never ends for this parser).
+// A text for AsString: quotes, backslashes and line breaks, which the escapes protect, and the
+// structural characters, which need no protection inside a string.
 std::u16string AsStringText(Random& random) {
   std::u16string text;
   for (size_t k = random.Below(6); k > 0; --k) {
-    const char16_t c = random.From(u"a\"b,:[]{}x ");
+    const char16_t c = random.From(u"a\"b,:[]{}x \\\n");
     if (c != u' ' || text.empty() || text.back() != u' ')
       text += c;
   }

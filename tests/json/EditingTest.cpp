@@ -359,26 +359,38 @@ TEST(SetName, ReplacesTheNameAloneAndIgnoresNodesWithoutOne) {
   EXPECT_EQ(TextOf(doc), u"{\"xyz\":1,\"m\":[2],\"c\":3}");
 }
 
-TEST(SetAsString, EscapesTheEightMarkedCharactersAndReadsBackWithoutBackslashes) {
-  JSONRef doc = JSONFromString(u"{\"s\":\"ab\"}");
+TEST(SetAsString, WritesJsonEscapesThatAsStringReadsBackUnchanged) {
+  JSONRef doc = JSONFromString(u"{\"s\":\"ab\",\"n\":1}");
   JSONRef s = doc->GetChild(0);
   s->SetAsString(u"x\"y");
-  EXPECT_EQ(TextOf(doc), u"{\"s\":\"x\\\"y\"}");
+  EXPECT_EQ(TextOf(doc), u"{\"s\":\"x\\\"y\",\"n\":1}");
   EXPECT_EQ(s->GetAsString(), u"x\"y");
   EXPECT_EQ(s->GetValue(), u"x\\\"y");
 
+  // Structural characters need no escape inside a string.
   s->SetAsString(u"a:b,c[]{}");
-  EXPECT_EQ(s->GetValue(), u"a\\:b\\,c\\[\\]\\{\\}");
+  EXPECT_EQ(s->GetValue(), u"a:b,c[]{}");
   EXPECT_EQ(s->GetAsString(), u"a:b,c[]{}");
 
+  s->SetAsString(u"two\nlines\tand\r\b\f");
+  EXPECT_EQ(s->GetValue(), u"two\\nlines\\tand\\r\\b\\f");
+  EXPECT_EQ(s->GetAsString(), u"two\nlines\tand\r\b\f");
+
   const std::pair<std::u16string, std::u16string> backslashes[] = {
-      {u"a\\b", u"a\\b"}, {u"a\\", u"a\\\\"}, {u"a\\\\b", u"a\\\\\\b"}};
-  const std::u16string stored[] = {u"a\\\\b", u"a\\\\", u"a\\\\\\\\b"};
-  for (size_t i = 0; i < std::size(backslashes); ++i) {
-    JSONRef fresh = JSONFromString(u"{\"s\":\"ab\"}");
-    fresh->GetChild(0)->SetAsString(backslashes[i].first);
-    EXPECT_EQ(fresh->GetChild(0)->GetValue(), stored[i]);
-    EXPECT_EQ(fresh->GetChild(0)->GetAsString(), backslashes[i].second);
+      {u"a\\b", u"a\\\\b"},
+      {u"a\\", u"a\\\\"},
+      {u"\\\\server\\share", u"\\\\\\\\server\\\\share"},
+      {u"\\n\\\"", u"\\\\n\\\\\\\""}};
+  for (const auto& [text, stored] : backslashes) {
+    JSONRef fresh = JSONFromString(u"{\"s\":\"ab\",\"n\":1}");
+    fresh->GetChild(0)->SetAsString(text);
+    EXPECT_EQ(fresh->GetChild(0)->GetValue(), stored);
+    EXPECT_EQ(fresh->GetChild(0)->GetAsString(), text);
+    // The string still ends where it should when the document is read again.
+    JSONRef reread = JSONFromString(TextOf(fresh));
+    ASSERT_EQ(reread->GetCount(), 2);
+    EXPECT_EQ(reread->GetChild(0)->GetAsString(), text);
+    EXPECT_EQ(reread->GetChild(1)->GetValue(), u"1");
   }
 }
 

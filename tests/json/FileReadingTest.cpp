@@ -132,6 +132,20 @@ TEST(FileReading, AFileStaysReadableByOthersWhileItIsRead) {
   EXPECT_EQ(ReadWholeFile(path.u16string()), "[1]");
 }
 
+TEST(FileReading, AFileThatAnotherProgramHoldsOpenForWritingIsReadAsItStandsNow) {
+  TempDir dir;
+  const fs::path path = dir.path() / "growing.log";
+  std::ofstream writer(path, std::ios::binary);
+  ASSERT_TRUE(writer.is_open());
+  writer << "[1," << std::flush;
+  EXPECT_EQ(ReadWholeFile(path.u16string()), "[1,");
+  writer << "2]" << std::flush;
+  EXPECT_EQ(ReadWholeFile(path.u16string()), "[1,2]");
+  // The writer may cut the file short too; a reader shown it afterwards sees the short file.
+  fs::resize_file(path, 2);
+  EXPECT_EQ(ReadWholeFile(path.u16string()), "[1");
+}
+
 #ifndef _WIN32
 TEST(FileReading, APipeIsRefusedInsteadOfWaitedOn) {
   TempDir dir;

@@ -70,6 +70,8 @@ std::u16string ReferenceNormalize(std::u16string text) {
       if (unit) {
         text.erase(static_cast<std::size_t>(i - 1), 6);
         text.insert(static_cast<std::size_t>(i - 1), 1, *unit);
+        if (*unit == u'"' || *unit == u'\\')
+          text.insert(static_cast<std::size_t>(i - 1), 1, u'\\');
       }
     }
   }
@@ -189,11 +191,15 @@ TEST(NormalizeText, LetsADecodedCharacterCompleteAnEscapeToItsLeft) {
   EXPECT_EQ(Normalized(u"\"\\\\u0041\""), u"\"\\A\"");
 }
 
-TEST(NormalizeText, NeverStartsAnEscapeAtADecodedBackslash) {
-  // The decoded backslash lands at the position just scanned, so the scan has passed it; even a
-  // "u" decoded right behind it does not join it.
-  EXPECT_EQ(Normalized(u"\\u005Cu0041"), u"\\u0041");
-  EXPECT_EQ(Normalized(u"\\u005C\\u00750041"), u"\\u0041");
+TEST(NormalizeText, WritesADecodedQuoteOrBackslashAsItsTwoCharacterEscape) {
+  EXPECT_EQ(Normalized(u"{\"c\":\"\\u0022q\\u0022\",\"d\":2}"), u"{\"c\":\"\\\"q\\\"\",\"d\":2}");
+  EXPECT_EQ(Normalized(u"\"a\\u005Cb\""), u"\"a\\\\b\"");
+  EXPECT_EQ(Normalized(u"\\U005c"), u"\\\\");
+  // The escaped backslash does not start an escape with the "u" behind it, decoded or not.
+  EXPECT_EQ(Normalized(u"\\u005Cu0041"), u"\\\\u0041");
+  EXPECT_EQ(Normalized(u"\\u005C\\u00750041"), u"\\\\u0041");
+  // Digits cut short by the end of the text still give the escape.
+  EXPECT_EQ(Normalized(std::u16string(u"\\u22\0!", 6)), u"\\\"");
 }
 
 TEST(NormalizeText, KeepsDecodedControlsAndSpacesThatTheScanHasPassed) {

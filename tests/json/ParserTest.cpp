@@ -150,15 +150,32 @@ TEST(Parser, AMemberWithoutAColonIsDropped) {
   EXPECT_EQ(doc->GetText(), u"");
 }
 
-TEST(Parser, AQuoteAfterABackslashNeverEndsAString) {
+TEST(Parser, AQuoteEndsAStringUnlessAnOddRunOfBackslashesStandsBeforeIt) {
   JSONRef doc = JSONFromString(u"{\"a\":\"c\\\\\"}");
   ASSERT_EQ(doc->GetCount(), 1);
   EXPECT_EQ(doc->GetChild(0)->GetJType(), jt_string);
-  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"");
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"c\\\\");
+
+  // A Windows path ending in a separator must not swallow the members behind it.
+  JSONRef path = JSONFromString(u"{\"a\":\"c:\\\\dir\\\\\",\"b\":1,\"c\":[1,2]}");
+  ASSERT_EQ(path->GetCount(), 3);
+  EXPECT_EQ(path->GetChild(0)->GetValue(), u"c:\\\\dir\\\\");
+  EXPECT_EQ(path->GetChild(1)->GetName(), u"b");
+  EXPECT_EQ(path->GetChild(2)->GetCount(), 2);
 
   JSONRef escaped = JSONFromString(u"[\"say \\\"hi\\\"\", 2]");
   ASSERT_EQ(escaped->GetCount(), 2);
   EXPECT_EQ(escaped->GetChild(0)->GetValue(), u"say \\\"hi\\\"");
+
+  // Three backslashes: one escaped backslash, then an escaped quote.
+  JSONRef odd = JSONFromString(u"[\"x\\\\\\\"y\",2]");
+  ASSERT_EQ(odd->GetCount(), 2);
+  EXPECT_EQ(odd->GetChild(0)->GetValue(), u"x\\\\\\\"y");
+  // A name ending in an escaped backslash is a name all the same.
+  JSONRef name = JSONFromString(u"{\"k\\\\\":1}");
+  ASSERT_EQ(name->GetCount(), 1);
+  EXPECT_EQ(name->GetChild(0)->GetName(), u"k\\\\");
+  EXPECT_EQ(name->GetChild(0)->GetValue(), u"1");
 }
 
 TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAway) {
@@ -172,10 +189,12 @@ TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAway) {
 
 TEST(Parser, UnicodeEscapesAreDecodedBeforeParsing) {
   EXPECT_EQ(JSONFromString(u"[\"\\u0041\"]")->GetChild(0)->GetValue(), u"A");
-  // A decoded quote is an ordinary quote to the parser.
-  JSONRef doc = JSONFromString(u"[\"a\\u0022, 1]");
-  ASSERT_EQ(doc->GetCount(), 2);
-  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"a");
+  // A decoded quote or backslash stays escaped, as .NET writes them, and ends nothing.
+  JSONRef doc = JSONFromString(u"{\"c\":\"\\u0022q\\u0022\",\"d\":2,\"e\":\"\\u005C\"}");
+  ASSERT_EQ(doc->GetCount(), 3);
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"\\\"q\\\"");
+  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"2");
+  EXPECT_EQ(doc->GetChild(2)->GetValue(), u"\\\\");
   // An escape ending at the very last character is decoded as well.
   EXPECT_EQ(Node(JSONFromString(u"[1,\\u0041")).Owner()->FText, u"[1,A");
 }

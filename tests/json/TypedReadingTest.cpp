@@ -12,7 +12,7 @@
 
 namespace {
 
-using ujson::RemoveEscapeBackslashes;
+using ujson::DecodeStringEscapes;
 using ujson::TextToBoolean;
 using ujson::TextToDouble;
 using ujson::TextToInt32;
@@ -28,44 +28,48 @@ std::string Shown(std::u16string_view text) {
 
 std::optional<double> Dotted(std::u16string_view text) { return TextToDouble(text, u'.'); }
 
-TEST(RemoveEscapeBackslashes, KeepsTheCharacterAfterEachEscapeBackslashAsAPlainCharacter) {
-  EXPECT_EQ(RemoveEscapeBackslashes(u"a\\\"b"), u"a\"b");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"line\\nnext"), u"linennext");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\/"), u"/");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\a\\b\\c"), u"abc");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\u00e9"), u"\u00e9");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\U0001F600"), u"\U0001F600");
+TEST(DecodeStringEscapes, DecodesTheEightJsonEscapes) {
+  EXPECT_EQ(DecodeStringEscapes(u"a\\\"b"), u"a\"b");
+  EXPECT_EQ(DecodeStringEscapes(u"line\\nnext"), u"line\nnext");
+  EXPECT_EQ(DecodeStringEscapes(u"\\/\\b\\f\\r\\t"), u"/\b\f\r\t");
+  EXPECT_EQ(DecodeStringEscapes(u"a\\\\b"), u"a\\b");
+  // A UNC path keeps both of its leading backslashes.
+  EXPECT_EQ(DecodeStringEscapes(u"\\\\\\\\server\\\\share"), u"\\\\server\\share");
+  EXPECT_EQ(DecodeStringEscapes(u"\\\\\\\\x"), u"\\\\x");
+  EXPECT_EQ(DecodeStringEscapes(u"a\\\\"), u"a\\");
+  // Decoded characters never form an escape with what follows.
+  EXPECT_EQ(DecodeStringEscapes(u"\\\\n"), u"\\n");
 }
 
-TEST(RemoveEscapeBackslashes, KeepsTheFirstOfTwoBackslashesAndLooksAtTheSecondInTurn) {
-  EXPECT_EQ(RemoveEscapeBackslashes(u"a\\\\b"), u"a\\b");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\\\\\\x"), u"\\\\\\x");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\\\\x"), u"\\\\x");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\\\""), u"\\\"");
+TEST(DecodeStringEscapes, KeepsABackslashBeforeAnyOtherCharacterOrAtTheEnd) {
+  EXPECT_EQ(DecodeStringEscapes(u"\\a\\c\\u004"), u"\\a\\c\\u004");
+  EXPECT_EQ(DecodeStringEscapes(u"\\\u00e9"), u"\\\u00e9");
+  EXPECT_EQ(DecodeStringEscapes(u"x\\"), u"x\\");
+  EXPECT_EQ(DecodeStringEscapes(u"\\"), u"\\");
+  EXPECT_EQ(DecodeStringEscapes(u""), u"");
+  EXPECT_EQ(DecodeStringEscapes(u"\\\\\\"), u"\\\\");
+  EXPECT_EQ(DecodeStringEscapes(u"\\x\\n"), u"\\x\n");
 }
 
-TEST(RemoveEscapeBackslashes, NeverTakesTheLastCharacterForAnEscape) {
-  EXPECT_EQ(RemoveEscapeBackslashes(u"a\\\\"), u"a\\\\");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"x\\"), u"x\\");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\"), u"\\");
-  EXPECT_EQ(RemoveEscapeBackslashes(u""), u"");
-  EXPECT_EQ(RemoveEscapeBackslashes(u"\\\\\\"), u"\\\\\\");
-}
-
-// The reading rule done literally: delete at i, or step on, with the length read on every pass.
-std::u16string ReferenceRemoveEscapeBackslashes(std::u16string text) {
-  std::size_t i = 1;
-  while (i < text.size()) {
-    if (text[i - 1] == u'\\' && text[i] != u'\\')
-      text.erase(i - 1, 1);
-    else
+// The rule done literally, one character at a time.
+std::u16string ReferenceDecodeStringEscapes(std::u16string_view text) {
+  const std::u16string_view escapes = u"\"\\/bfnrt";
+  const std::u16string_view decoded = u"\"\\/\b\f\n\r\t";
+  std::u16string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t e = i + 1 < text.size() ? escapes.find(text[i + 1]) : escapes.npos;
+    if (text[i] == u'\\' && e != escapes.npos) {
+      result += decoded[e];
       ++i;
+    } else {
+      result += text[i];
+    }
   }
-  return text;
+  return result;
 }
 
-TEST(RemoveEscapeBackslashes, GivesTheSameTextAsTheLiteralRuleOnRandomTexts) {
-  const std::u16string alphabet = u"\\\\\\a\"";
+TEST(DecodeStringEscapes, GivesTheSameTextAsTheLiteralRuleOnRandomTexts) {
+  const std::u16string alphabet = u"\\\\\\a\"nt/u";
   std::mt19937 random(5u);
   std::uniform_int_distribution<int> lengthOf(0, 12);
   std::uniform_int_distribution<std::size_t> letterOf(0, alphabet.size() - 1);
@@ -73,18 +77,20 @@ TEST(RemoveEscapeBackslashes, GivesTheSameTextAsTheLiteralRuleOnRandomTexts) {
     std::u16string text(static_cast<std::size_t>(lengthOf(random)), u' ');
     for (char16_t& c : text)
       c = alphabet[letterOf(random)];
-    ASSERT_EQ(RemoveEscapeBackslashes(text), ReferenceRemoveEscapeBackslashes(text)) << Shown(text);
+    ASSERT_EQ(DecodeStringEscapes(text), ReferenceDecodeStringEscapes(text)) << Shown(text);
   }
 }
 
-TEST(RemoveEscapeBackslashes, HandlesHugeTextsOfEscapes) {
+TEST(DecodeStringEscapes, HandlesHugeTextsOfEscapes) {
   std::u16string escapes = u"\\n";
   while (escapes.size() < 2'000'000)
     escapes += escapes;
   escapes.resize(2'000'000);
-  EXPECT_EQ(RemoveEscapeBackslashes(escapes), std::u16string(1'000'000, u'n'));
+  EXPECT_EQ(DecodeStringEscapes(escapes), std::u16string(1'000'000, u'\n'));
   const std::u16string backslashes(2'000'000, u'\\');
-  EXPECT_EQ(RemoveEscapeBackslashes(backslashes), backslashes);
+  EXPECT_EQ(DecodeStringEscapes(backslashes), std::u16string(1'000'000, u'\\'));
+  const std::u16string strays = std::u16string(1'000'000, u'\\') + u"x";
+  EXPECT_EQ(DecodeStringEscapes(strays), std::u16string(500'000, u'\\') + u"x");
 }
 
 TEST(TextToInt32, ReadsDecimalAndPrefixedHexadecimalNumbers) {

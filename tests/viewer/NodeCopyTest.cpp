@@ -43,6 +43,15 @@ TEST(NodeCopyTest, TheJsonTextOfAMemberHoldsItsNameAndValue) {
   EXPECT_EQ(NodeNameText(*At(doc, {0, 1})), u"");
 }
 
+TEST(NodeCopyTest, CopiedNamesAndValuesDecodeWindowsPathsAndLineBreaks) {
+  const JSONRef doc = JSONFromString(uR"({"C:\\dir\\":"\\\\server\\share","l\nm":"a\nb"})");
+  EXPECT_EQ(NodeNameText(*At(doc, {0})), u"C:\\dir\\");
+  EXPECT_EQ(NodeValueText(*At(doc, {0})), u"\\\\server\\share");
+  EXPECT_EQ(NodeNameText(*At(doc, {1})), u"l\nm");
+  EXPECT_EQ(NodeValueText(*At(doc, {1})), u"a\nb");
+  EXPECT_EQ(NodePath(*At(doc, {0})), uR"($["C:\\dir\\"])");
+}
+
 TEST(NodeCopyTest, APathNamesMembersByDotOrQuotedBracketAndElementsByIndex) {
   const JSONRef doc = JSONFromString(
       uR"({"store":{"products":[{"unit price":3,"$id":1,"_x9":2,"9a":0,"q\"b":5,"":6}]}})");

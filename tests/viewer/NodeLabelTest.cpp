@@ -39,6 +39,18 @@ TEST(NodeLabel, StringMembersAreQuotedAndElementsAreNot) {
   EXPECT_EQ(LabelOfChild(arr, 2).Text, u"true");
 }
 
+TEST(NodeLabel, ShowsDecodedEscapesAndKeepsEveryLabelOnOneLine) {
+  JSONRef doc =
+      JSONFromString(u"{\"unc\":\"\\\\\\\\server\\\\share\",\"text\":\"one\\ntwo\\tend\","
+                     u"\"ctl\":\"a\\u0001b\",\"raw\\u000Aname\":[1],\"dir\":\"c:\\\\t\\\\\"}");
+  ASSERT_EQ(doc->GetCount(), 5);
+  EXPECT_EQ(LabelOfChild(doc, 0).Text, u"unc : \"\\\\server\\share\"");
+  EXPECT_EQ(LabelOfChild(doc, 1).Text, u"text : \"one\\ntwo\\tend\"");
+  EXPECT_EQ(LabelOfChild(doc, 2).Text, u"ctl : \"a\\u0001b\"");
+  EXPECT_EQ(LabelOfChild(doc, 3).Text, u"raw\\nname [] (1)");
+  EXPECT_EQ(LabelOfChild(doc, 4).Text, u"dir : \"c:\\t\\\"");
+}
+
 TEST(NodeLabel, UnparsedNodesShowTheirTextWithoutName) {
   JSONRef empty = JSONFromString(u"");
   const TreeLabel label = NodeLabel(*empty);
