@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 wine xvfb xauth
   zip imagemagick
+  qtbase5-dev doublecmd-qt xdotool xclip x11-utils python3
 )
 
 missing=()

@@ -3,11 +3,41 @@
 # lister-host, our stand-in for the file manager) under Wine.
 #   scripts/run.sh            # the shipped samples/sample.json
 #   scripts/run.sh FILE       # any file
+#   scripts/run.sh --doublecmd [FILE]
+#                             # Treskal.wlx in the real Double Commander's viewer on Linux
 # With a display ($DISPLAY set) the window opens on screen; close it to end. Without one it
 # runs on a virtual display, saves a PNG screenshot of the window and prints where it is.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+if [[ "${1:-}" == "--doublecmd" ]]; then
+  file=${2:-"$root/samples/sample.json"}
+  if [[ ! -f "$file" ]]; then
+    echo "run: no such file: $file" >&2
+    exit 1
+  fi
+  file=$(realpath "$file")
+  {
+    bash "$root/scripts/install-deps.sh"
+    cd "$root"
+    cmake --preset native
+    cmake --build --preset native -j2 --target TreskalQt
+  } >&2
+  show=("python3" "$root/tests/doublecmd/show_in_doublecmd.py" "$root/build/native/Treskal.wlx"
+        "$file")
+  if [[ -n "${DISPLAY:-}" ]]; then
+    exec "${show[@]}"
+  fi
+  mkdir -p "$root/build/run"
+  name=$(basename "$file")
+  shot="$root/build/run/${name%.*}-doublecmd.png"
+  rm -f "$shot"
+  "${show[@]}" --screenshot "$shot"
+  echo "Screenshot of $file in Double Commander: $shot"
+  exit 0
+fi
+
 file=${1:-"$root/samples/sample.json"}
 if [[ ! -f "$file" ]]; then
   echo "run: no such file: $file" >&2

@@ -1,0 +1,397 @@
+#include "viewer/qt/QtForm_qt.h"
+
+#include "viewer/qt/QtApplication_qt.h"
+#include "viewer/qt/QtColours_qt.h"
+#include "viewer/qt/QtText_qt.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFont>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+namespace tkqt {
+
+namespace {
+
+template <class Map> auto& Lookup(Map& Controls, std::string_view Name, const char* Kind) {
+  auto found = Controls.find(Name);
+  if (found == Controls.end())
+    throw tk::ToolkitError(std::string("No ") + Kind + " named " + std::string(Name));
+  return *found->second;
+}
+
+// One drop of files, as DragQueryFileW and DragFinish behave.
+class NameListDrop final : public tk::DropSource {
+public:
+  explicit NameListDrop(std::vector<std::u16string> Names) : names_(std::move(Names)) {}
+
+  uint32_t Count() const override { return static_cast<uint32_t>(names_.size()); }
+  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const override {
+    if (Index >= names_.size() || Buffer.empty())
+      return 0;
+    const std::u16string& name = names_[Index];
+    const std::size_t copied = std::min(name.size(), Buffer.size() - 1);
+    name.copy(Buffer.data(), copied);
+    Buffer[copied] = u'\0';
+    return static_cast<uint32_t>(copied);
+  }
+  void Finish() noexcept override { names_.clear(); }
+
+private:
+  std::vector<std::u16string> names_;
+};
+
+// Dropped names on their way to the form, delivered from the event loop.
+class QueuedDrop final : public QEvent {
+public:
+  static constexpr Type Kind = static_cast<Type>(User + 1);
+  explicit QueuedDrop(std::vector<std::u16string> Dropped)
+      : QEvent(Kind), Names(std::move(Dropped)) {}
+  std::vector<std::u16string> Names;
+};
+
+QFont FormFont(const tk::FontDescription& Font, QFont Base, double Scale) {
+  if (!Font.Name.empty())
+    Base.setFamily(ToQString(Font.Name));
+  if (Font.Height > 0)
+    Base.setPixelSize(std::max(1, static_cast<int>(std::lround(Font.Height * Scale))));
+  Base.setBold(Font.Bold);
+  Base.setItalic(Font.Italic);
+  Base.setUnderline(Font.Underline);
+  Base.setStrikeOut(Font.StrikeOut);
+  return Base;
+}
+
+} // namespace
+
+// --- FormWidget ------------------------------------------------------------------------------
+
+FormWidget::FormWidget(QWidget* Parent, QtForm& Form) : QWidget(Parent), form_(&Form) {}
+
+FormWidget::~FormWidget() {
+  // Runs before QWidget's own destructor, while every child is still whole.
+  if (QtForm* form = std::exchange(form_, nullptr))
+    form->WidgetGone();
+}
+
+std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data) {
+  std::vector<std::u16string> names;
+  for (const QUrl& url : Data.urls()) {
+    if (!url.isLocalFile())
+      continue;
+    const QString name = url.toLocalFile();
+    if (!name.isEmpty())
+      names.push_back(FromQString(name));
+  }
+  return names;
+}
+
+void FormWidget::dragEnterEvent(QDragEnterEvent* Event) {
+  if (form_ && form_->AcceptsDrops() && !DroppedLocalFiles(*Event->mimeData()).empty())
+    Event->acceptProposedAction();
+  else
+    Event->ignore();
+}
+
+void FormWidget::dragMoveEvent(QDragMoveEvent* Event) {
+  if (form_ && form_->AcceptsDrops())
+    Event->acceptProposedAction();
+  else
+    Event->ignore();
+}
+
+void FormWidget::dropEvent(QDropEvent* Event) {
+  std::vector<std::u16string> names = DroppedLocalFiles(*Event->mimeData());
+  if (!form_ || !form_->AcceptsDrops() || names.empty()) {
+    Event->ignore();
+    return;
+  }
+  Event->acceptProposedAction();
+  // Loaded once the drag has ended: a large file must not hold the other program's drag.
+  QCoreApplication::postEvent(this, new QueuedDrop(std::move(names)));
+}
+
+void FormWidget::customEvent(QEvent* Event) {
+  if (Event->type() != QueuedDrop::Kind || !form_)
+    return;
+  form_->DeliverDrop(std::move(static_cast<QueuedDrop*>(Event)->Names));
+}
+
+// --- QtForm: construction and lifecycle -----------------------------------------------------
+
+QtForm::QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description)
+    : app_(App), parent_(Parent), hasParent_(Parent != nullptr),
+      description_(std::move(Description)), caption_(description_.Caption),
+      lifetime_(std::make_shared<const char>('\0')) {
+  for (const tk::ControlDescription& control : description_.Controls)
+    std::visit(
+        [this](const auto& Control) {
+          using Kind = std::decay_t<decltype(Control)>;
+          if constexpr (std::is_same_v<Kind, tk::TreeViewDescription>) {
+            trees_[Control.Name] =
+                std::make_unique<QtTreeView>(app_, Control, [this] { EnsureWidget(); });
+          } else if constexpr (std::is_same_v<Kind, tk::StatusBarDescription>) {
+            statusBars_[Control.Name] = std::make_unique<QtStatusBar>(Control);
+          } else if constexpr (std::is_same_v<Kind, tk::OpenDialogDescription>) {
+            dialogs_[Control.Name] = std::make_unique<QtOpenDialog>(Control);
+          } else if constexpr (std::is_same_v<Kind, tk::ToolBarDescription>) {
+            toolBars_[Control.Name] = std::make_unique<QtToolBar>(Control);
+            for (const tk::ToolItemDescription& item : Control.Items)
+              if (item.Kind == tk::ToolItemKind::EditBox)
+                editBoxes_[item.Name] = std::make_unique<QtEditBox>(item);
+          }
+          // Image lists are read when the tool bars are made.
+        },
+        control);
+}
+
+QtForm::~QtForm() { Destroy(); }
+
+void QtForm::ConstructionComplete() {
+  if (created_ || destroyed_)
+    return;
+  created_ = true;
+  if (const tk::NotifyEvent handler = description_.OnCreate)
+    app_.Deliver(handler);
+}
+
+void QtForm::Show() {
+  EnsureWidget().show();
+  if (const tk::NotifyEvent handler = description_.OnShow)
+    app_.Deliver(handler);
+}
+
+void QtForm::Destroy() noexcept {
+  if (destroyed_)
+    return;
+  destroyed_ = true;
+  if (created_)
+    if (const tk::NotifyEvent handler = description_.OnDestroy)
+      app_.Deliver(handler);
+  if (FormWidget* widget = std::exchange(widget_, nullptr)) {
+    widget->Detach();
+    DetachControls();
+    widget->hide();
+    // Later: this may run inside one of the widget's own event handlers.
+    widget->deleteLater();
+  }
+  acceptsDrops_ = false;
+}
+
+void QtForm::WidgetGone() noexcept {
+  // Destroyed from outside (with its parent, say): the form stays, the widget does not come
+  // back.
+  widget_ = nullptr;
+  lost_ = !destroyed_;
+  acceptsDrops_ = false;
+  DetachControls();
+  if (std::function<void()> handler = std::exchange(onWidgetGone_, nullptr)) {
+    try {
+      handler();
+    } catch (...) {
+      // Inside a destructor nothing may leave.
+    }
+  }
+}
+
+void QtForm::DetachControls() noexcept {
+  for (const auto& [name, tree] : trees_)
+    tree->Detach();
+  for (const auto& [name, status] : statusBars_)
+    status->Detach();
+  for (const auto& [name, edit] : editBoxes_)
+    edit->Detach();
+  for (const auto& [name, bar] : toolBars_)
+    bar->Detach();
+}
+
+// --- the widget ------------------------------------------------------------------------------
+
+bool QtForm::FillsParent() const noexcept {
+  return hasParent_ && (description_.Style & tk::WsMaximize) != 0;
+}
+
+double QtForm::Scale() const {
+  // Sizes are given for the description's pixels per inch.
+  if (!widget_ || description_.PixelsPerInch <= 0)
+    return 1.0;
+  return static_cast<double>(widget_->logicalDpiY()) / description_.PixelsPerInch;
+}
+
+FormWidget& QtForm::EnsureWidget() {
+  if (destroyed_ || lost_)
+    throw tk::ToolkitError("The window has been destroyed");
+  if (!widget_)
+    CreateWidget();
+  return *widget_;
+}
+
+void QtForm::CreateWidget() {
+  QWidget* parent = parent_.data();
+  if (hasParent_ && !parent)
+    throw tk::ToolkitError("The parent window has been destroyed");
+  widget_ = new FormWidget(parent, *this);
+  FormWidget& widget = *widget_;
+  try {
+    widget.setObjectName(QString::fromStdString(description_.Name));
+    widget.setWindowTitle(ToQString(caption_));
+    widget.setBackgroundRole(QPalette::Button);
+    widget.setAutoFillBackground(true);
+    const double scale = Scale();
+    const QFont font = FormFont(description_.Font, widget.font(), scale);
+
+    auto* layout = new QVBoxLayout(&widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    std::map<std::string, const tk::ImageListDescription*, std::less<>> images;
+    std::map<std::string, QtEditBox*, std::less<>> editBoxes;
+    for (const tk::ControlDescription& control : description_.Controls)
+      if (const auto* list = std::get_if<tk::ImageListDescription>(&control))
+        images.emplace(list->Name, list);
+    for (const auto& [name, edit] : editBoxes_)
+      editBoxes.emplace(name, edit.get());
+    const QtToolBar::Delivery deliver =
+        [app = &app_, alive = std::weak_ptr<const char>(lifetime_)](const tk::NotifyEvent& Event) {
+          if (!alive.expired())
+            app->Deliver(tk::NotifyEvent(Event));
+        };
+
+    // Edges in description order, a hidden control taking no room; the rest fills the middle.
+    std::vector<QWidget*> top;
+    std::vector<QWidget*> bottom;
+    QWidget* client = nullptr;
+    for (const tk::ControlDescription& control : description_.Controls) {
+      if (const auto* bar = std::get_if<tk::ToolBarDescription>(&control)) {
+        QToolBar* made =
+            toolBars_.at(bar->Name)->Create(&widget, scale, images, editBoxes, deliver);
+        (bar->Alignment == tk::Align::Bottom ? bottom : top).push_back(made);
+      } else if (const auto* status = std::get_if<tk::StatusBarDescription>(&control)) {
+        QStatusBar* made = statusBars_.at(status->Name)->Create(&widget, scale);
+        (status->Alignment == tk::Align::Top ? top : bottom).push_back(made);
+      } else if (const auto* tree = std::get_if<tk::TreeViewDescription>(&control)) {
+        TreeWidget* made = trees_.at(tree->Name)->Create(&widget, &font, scale);
+        if (!client)
+          client = made;
+        widget.setFocusProxy(made);
+      }
+    }
+    for (QWidget* edge : top)
+      layout->addWidget(edge);
+    if (client)
+      layout->addWidget(client, 1);
+    else
+      layout->addStretch(1);
+    for (auto it = bottom.rbegin(); it != bottom.rend(); ++it)
+      layout->addWidget(*it);
+
+    ApplyColours();
+    if (FillsParent()) {
+      // Maximised at creation: the host moves and sizes it from then on.
+      widget.setGeometry(parent->rect());
+    } else {
+      widget.resize(static_cast<int>(std::lround(description_.ClientWidth * scale)),
+                    static_cast<int>(std::lround(description_.ClientHeight * scale)));
+      QPoint at(description_.Left, description_.Top);
+      if (description_.Position == tk::FormPosition::ScreenCenter) {
+        const QRect area = parent ? parent->rect()
+                                  : (widget.screen() ? widget.screen()->availableGeometry()
+                                                     : QRect(QPoint(0, 0), widget.size()));
+        at = QPoint(area.left() + std::max(0, (area.width() - widget.width()) / 2),
+                    area.top() + std::max(0, (area.height() - widget.height()) / 2));
+      }
+      widget.move(at);
+    }
+  } catch (...) {
+    FormWidget* failed = std::exchange(widget_, nullptr);
+    failed->Detach();
+    DetachControls();
+    delete failed;
+    throw;
+  }
+}
+
+// --- properties and controls -----------------------------------------------------------------
+
+tk::NativeWindow QtForm::Handle() { return NativeOf(&EnsureWidget()); }
+
+void QtForm::AcceptDroppedFiles(bool Accept) {
+  EnsureWidget().setAcceptDrops(Accept);
+  acceptsDrops_ = Accept;
+}
+
+void QtForm::SetColourScheme(tk::ColourScheme Scheme) {
+  scheme_ = Scheme;
+  ApplyColours();
+}
+
+void QtForm::ApplyColours() {
+  for (const auto& [name, tree] : trees_)
+    tree->SetColourScheme(scheme_);
+  if (!widget_)
+    return;
+  widget_->setPalette(SchemePalette(scheme_));
+  for (const auto& [name, status] : statusBars_)
+    if (QLabel* panel = status->Panel())
+      if (QWidget* bar = panel->parentWidget()) {
+        bar->setPalette(SchemePalette(scheme_));
+        bar->setAutoFillBackground(tk::IsDark(scheme_));
+      }
+}
+
+void QtForm::SetHostKeyHandler(const QtTreeView::HostKeyHandler& Handler) {
+  for (const auto& [name, tree] : trees_)
+    tree->SetHostKeyHandler(Handler);
+}
+
+void QtForm::SetCaption(std::u16string_view Caption) {
+  caption_.assign(Caption);
+  if (widget_)
+    widget_->setWindowTitle(ToQString(caption_));
+}
+
+void QtForm::DeliverDrop(std::vector<std::u16string> Names) {
+  const tk::DropFilesEvent handler = description_.OnDropFiles;
+  if (!acceptsDrops_ || destroyed_ || !handler || Names.empty())
+    return;
+  tk::DroppedFiles drop(std::make_unique<NameListDrop>(std::move(Names)));
+  app_.Deliver([&] { handler(std::move(drop)); });
+}
+
+tk::TreeView& QtForm::FindTreeView(std::string_view Name) { return Tree(Name); }
+tk::StatusBar& QtForm::FindStatusBar(std::string_view Name) { return Status(Name); }
+tk::EditBox& QtForm::FindEditBox(std::string_view Name) {
+  return Lookup(editBoxes_, Name, "edit box");
+}
+tk::ToolBar& QtForm::FindToolBar(std::string_view Name) {
+  return Lookup(toolBars_, Name, "tool bar");
+}
+tk::OpenDialog& QtForm::FindOpenDialog(std::string_view Name) {
+  return Lookup(dialogs_, Name, "open dialog");
+}
+QtTreeView& QtForm::Tree(std::string_view Name) { return Lookup(trees_, Name, "tree view"); }
+QtStatusBar& QtForm::Status(std::string_view Name) {
+  return Lookup(statusBars_, Name, "status bar");
+}
+
+QtForm& AsQt(tk::Form& Form) {
+  if (auto* form = dynamic_cast<QtForm*>(&Form))
+    return *form;
+  throw tk::ToolkitError("Not a Qt form");
+}
+
+} // namespace tkqt
