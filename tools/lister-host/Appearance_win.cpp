@@ -1,6 +1,7 @@
 #include "tools/lister-host/Appearance_win.h"
 
 #include "tools/lister-host/Host_win.h"
+#include "tools/lister-host/Screenshot_win.h"
 #include "tools/lister-host/TreeReading_win.h"
 #include "tools/lister-host/WideText_win.h"
 #include "tools/lister-host/WindowQueries_win.h"
@@ -40,29 +41,10 @@ Painted Paint(HWND Window) {
   painted.Height = client.bottom;
   if (painted.Width <= 0 || painted.Height <= 0)
     throw StepError("the window has no area");
-  WindowDc screen(Window, GetDC(Window));
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = painted.Width;
-  info.bmiHeader.biHeight = -painted.Height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr)
-    throw StepError("cannot create a bitmap");
-  {
-    SelectedObject selected(memory.Get(), bitmap.Get());
-    SendMessageW(Window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()),
+  painted.Pixels = CapturePixels(Window, painted.Width, painted.Height, [&](HDC Memory, HDC) {
+    SendMessageW(Window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(Memory),
                  PRF_CLIENT | PRF_ERASEBKGND);
-    GdiFlush();
-  }
-  const auto* source = static_cast<const uint8_t*>(bits);
-  painted.Pixels.resize(static_cast<std::size_t>(painted.Width) * painted.Height);
-  for (std::size_t i = 0; i < painted.Pixels.size(); ++i)
-    painted.Pixels[i] = RGB(source[i * 4 + 2], source[i * 4 + 1], source[i * 4]);
+  });
   return painted;
 }
 
