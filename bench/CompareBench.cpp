@@ -15,6 +15,8 @@
 #include "json/UJSON.h"
 #include "json/UnicodeConversion.h"
 
+#include "bench/ProcessStatus.h"
+
 #include <rapidjson/document.h>
 #include <simdjson.h>
 
@@ -51,29 +53,6 @@ double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t middle = values.size() / 2;
   return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-int64_t PeakKiB() {
-  std::FILE* file = std::fopen("/proc/self/status", "r");
-  if (file == nullptr)
-    return -1;
-  char line[256];
-  int64_t value = -1;
-  while (std::fgets(line, sizeof line, file) != nullptr) {
-    if (std::strncmp(line, "VmHWM:", 6) == 0) {
-      value = std::strtoll(line + 6, nullptr, 10);
-      break;
-    }
-  }
-  std::fclose(file);
-  return value;
-}
-
-void ResetPeak() {
-  if (std::FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
-    std::fputs("5", file);
-    std::fclose(file);
-  }
 }
 
 // One load: its time and the peak growth of the process while it ran.
@@ -129,14 +108,14 @@ Load InFreshProcess(const Loader& loader, const std::string& path) {
   if (pid == 0) {
     ::close(fds[0]);
     ResetPeak();
-    const int64_t before = PeakKiB();
+    const int64_t before = StatusKiB("VmHWM");
     Load load;
     try {
       load = loader(path);
     } catch (...) {
       load.seconds = -1;
     }
-    load.peakBytes = (PeakKiB() - before) * 1024;
+    load.peakBytes = (StatusKiB("VmHWM") - before) * 1024;
     const bool ok = ::write(fds[1], &load, sizeof load) == static_cast<ssize_t>(sizeof load);
     ::_exit(ok ? 0 : 1);
   }

@@ -26,6 +26,8 @@
 #include "json/UJSON.h"
 #include "json/UnicodeConversion.h"
 
+#include "bench/ProcessStatus.h"
+
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
@@ -66,33 +68,7 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// --- memory figures from /proc/self/status ---------------------------------------------------
-
-int64_t StatusKiB(const char* key) {
-  std::FILE* file = std::fopen("/proc/self/status", "r");
-  if (file == nullptr)
-    return -1;
-  char line[256];
-  int64_t value = -1;
-  const size_t keyLength = std::strlen(key);
-  while (std::fgets(line, sizeof line, file) != nullptr) {
-    if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':') {
-      value = std::strtoll(line + keyLength + 1, nullptr, 10);
-      break;
-    }
-  }
-  std::fclose(file);
-  return value;
-}
-
-// Lets VmHWM start again from the current resident size (Linux 4.0 and later); where that is
-// refused, the high-water mark inherited at fork is the resident size at that moment anyway.
-void ResetPeak() {
-  if (std::FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
-    std::fputs("5", file);
-    std::fclose(file);
-  }
-}
+// --- memory figures ---------------------------------------------------------------------------
 
 struct MemoryProbe {
   int64_t peakBefore = StatusKiB("VmHWM");
