@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TempFile.h"
 #include "viewer/ViewerMain.h"
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtForm_qt.h"
@@ -12,39 +13,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace qttest {
 
-// A file in the temporary folder, removed again when the test ends.
-class TempFile {
-public:
-  TempFile(const std::string& Suffix, const std::string& Bytes) {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("treskal-qt-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + Suffix);
-    std::ofstream(path_, std::ios::binary) << Bytes;
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  std::string Path() const { return path_.string(); }
-  std::u16string Name() const { return QString::fromStdString(Path()).toStdU16String(); }
-
-private:
-  std::filesystem::path path_;
-};
+using ::TempFile;
 
 // Runs the event loop's pending work, deferred deletions included.
 inline void ProcessEvents() {

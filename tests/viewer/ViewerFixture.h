@@ -1,42 +1,14 @@
 #pragma once
 
+#include "TempFile.h"
 #include "viewer/ViewerMain.h"
 #include "viewer/memory/MemoryApplication.h"
 
-#include "json/UnicodeConversion.h"
-
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
-
-// A file in the temporary folder, removed again when the test ends.
-class TempFile {
-public:
-  TempFile(const std::string& Suffix, const std::string& Bytes) {
-    static std::atomic<int> counter{0};
-    path_ =
-        std::filesystem::temp_directory_path() /
-        ("treskal-viewer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + Suffix);
-    std::ofstream(path_, std::ios::binary) << Bytes;
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  std::u16string Name() const { return ujson::Utf8ToUtf16(path_.string()); }
-
-private:
-  std::filesystem::path path_;
-};
 
 // A viewer on the in-memory toolkit, parented to a lister window without a parent.
 class ViewerTest : public ::testing::Test {
