@@ -11,13 +11,20 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+doublecmd=false
 if [[ "${1:-}" == "--doublecmd" ]]; then
-  file=${2:-"$root/samples/sample.json"}
-  if [[ ! -f "$file" ]]; then
-    echo "run: no such file: $file" >&2
-    exit 1
-  fi
-  file=$(realpath "$file")
+  doublecmd=true
+  shift
+fi
+
+file=${1:-"$root/samples/sample.json"}
+if [[ ! -f "$file" ]]; then
+  echo "run: no such file: $file" >&2
+  exit 1
+fi
+file=$(realpath "$file")
+
+if $doublecmd; then
   {
     bash "$root/scripts/install-deps.sh"
     cd "$root"
@@ -37,13 +44,6 @@ if [[ "${1:-}" == "--doublecmd" ]]; then
   echo "Screenshot of $file in Double Commander: $shot"
   exit 0
 fi
-
-file=${1:-"$root/samples/sample.json"}
-if [[ ! -f "$file" ]]; then
-  echo "run: no such file: $file" >&2
-  exit 1
-fi
-file=$(realpath "$file")
 
 # Build chatter goes to stderr so stdout carries only the result.
 {
