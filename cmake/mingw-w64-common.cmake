@@ -1,9 +1,8 @@
-# Cross-compiles for 64-bit Windows with the POSIX-threads flavour of MinGW-w64
-# (std::thread and std::mutex need it).
+# What both Windows cross builds share; the toolchain file of each bitness sets
+# CMAKE_SYSTEM_PROCESSOR and TRESKAL_MINGW_PREFIX, then includes this. The POSIX-threads flavour
+# of MinGW-w64, because std::thread and std::mutex need it.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(TRESKAL_MINGW_PREFIX x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${TRESKAL_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TRESKAL_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TRESKAL_MINGW_PREFIX}-windres)
@@ -27,8 +26,13 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "${_treskal_static_rt}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_treskal_static_rt}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_treskal_static_rt}")
 
-# Lets CTest/try_run execute Windows binaries when wine is available.
-find_program(TRESKAL_WINE NAMES wine64 wine)
+# Lets CTest/try_run execute Windows binaries when wine is available. Debian's wine picks the
+# 32-bit or 64-bit loader from the binary it is given.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  find_program(TRESKAL_WINE NAMES wine64 wine)
+else()
+  find_program(TRESKAL_WINE NAMES wine)
+endif()
 if(TRESKAL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${TRESKAL_WINE}")
 endif()
