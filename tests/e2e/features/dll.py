@@ -6,6 +6,7 @@ import shutil
 import subprocess
 import zipfile
 
+from harness.freshness import stale_reasons
 from harness.lister_host import SAMPLE, SAMPLE_NODES, expect_equal, host, winpath
 from harness.registry import SKIP, Failure, test
 
@@ -96,3 +97,16 @@ def _(env):
     run = host(env, ["load", winpath(SAMPLE), "status", "tree"], plugin=installed)
     expect_equal(run.statuses(), [SAMPLE_NODES], "node count in the status text", run)
     run.has("tree: [+]* {} (8)")
+
+
+@test("a DLL older than its sources or not built at all is refused", needs_wine=False)
+def _(env):
+    old = os.path.join(env.work, os.path.basename(env.plugin))
+    shutil.copyfile(env.plugin, old)
+    os.utime(old, (0, 0))
+    missing = os.path.join(env.work, "missing.wlx")
+    reasons = stale_reasons([("plugin", env.plugin), ("plugin", old), ("plugin", missing)])
+    expect_equal(len(reasons), 2, "refusals of %r" % reasons)
+    if not reasons[0].startswith(old + " is older than "):
+        raise Failure("an old DLL is not refused as older: " + reasons[0])
+    expect_equal(reasons[1], missing + " is not built", "refusal of a missing DLL")
