@@ -1,34 +1,4 @@
-# Cross-compiles for 64-bit Windows with the POSIX-threads flavour of MinGW-w64
-# (std::thread and std::mutex need it).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 64-bit Windows (Treskal.wlx64) with the POSIX-threads flavour of MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(TRESKAL_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TRESKAL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TRESKAL_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TRESKAL_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TRESKAL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Wide-character Win32 API by default; Windows 7 is the oldest target.
-set(_treskal_win_defs "-DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0601")
-set(CMAKE_C_FLAGS_INIT "${_treskal_win_defs}")
-set(CMAKE_CXX_FLAGS_INIT "${_treskal_win_defs}")
-set(CMAKE_RC_FLAGS_INIT "${_treskal_win_defs}")
-
-# Link the C/C++ runtime and winpthread statically so the plugin DLL and tools
-# run on a plain Windows machine without any MinGW DLLs beside them.
-set(_treskal_static_rt "-static -static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "${_treskal_static_rt}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_treskal_static_rt}")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_treskal_static_rt}")
-
-# Lets CTest/try_run execute Windows binaries when wine is available.
-find_program(TRESKAL_WINE NAMES wine64 wine)
-if(TRESKAL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${TRESKAL_WINE}")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake")

@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libbenchmark-dev rapidjson-dev
   libsimdjson-dev
   clang-14 libclang-rt-14-dev clang-tidy clang-format cppcheck
-  g++-mingw-w64-x86-64-posix
-  wine64 wine xvfb xauth
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine64 wine wine32:i386 xvfb xauth
   zip imagemagick
   qtbase5-dev doublecmd-qt xdotool xclip x11-utils python3
 )
@@ -38,6 +38,10 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# The 32-bit Wine (for the 32-bit plugin's tests) comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

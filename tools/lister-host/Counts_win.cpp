@@ -31,12 +31,19 @@ unsigned long GdiObjectCount() {
   const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   if (reported != 0)
     return reported;
-  // The PEB's address sits at gs:0x60 on x64 (read directly: GCC misjudges NtCurrentTeb's
-  // segment read as an out-of-bounds access).
+  // The PEB's address sits at gs:0x60 on x64 and at fs:0x30 on x86 (read directly: GCC
+  // misjudges NtCurrentTeb's segment read as an out-of-bounds access). The table's entries have
+  // the same layout in both.
   const uint8_t* peb = nullptr;
+#if defined(__x86_64__)
   asm("movq %%gs:0x60, %0" : "=r"(peb));
+  constexpr std::size_t tableOffset = 0xF8; // GdiSharedHandleTable in the x64 PEB
+#else
+  asm("movl %%fs:0x30, %0" : "=r"(peb));
+  constexpr std::size_t tableOffset = 0x94; // GdiSharedHandleTable in the x86 PEB
+#endif
   std::uintptr_t tableAddress = 0;
-  std::memcpy(&tableAddress, peb + 0xF8, sizeof tableAddress); // x64 offset of GdiSharedHandleTable
+  std::memcpy(&tableAddress, peb + tableOffset, sizeof tableAddress);
   const auto* table = reinterpret_cast<const GdiTableEntry*>(tableAddress);
   if (table == nullptr)
     return 0;

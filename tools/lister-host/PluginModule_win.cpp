@@ -40,7 +40,8 @@ void PluginModule::Unload() noexcept {
 void* PluginModule::ReplaceImport(const char* Dll, const char* Function, void* Replacement) {
   auto* base = reinterpret_cast<uint8_t*>(module_.Get());
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+  // The headers and thunks of this process's bitness, which is the plugin's.
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (dir.VirtualAddress == 0)
     return nullptr;
@@ -49,11 +50,11 @@ void* PluginModule::ReplaceImport(const char* Dll, const char* Function, void* R
        desc->Name != 0; ++desc) {
     if (_stricmp(reinterpret_cast<const char*>(base + desc->Name), Dll) != 0)
       continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA64*>(
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
         base + (desc->OriginalFirstThunk != 0 ? desc->OriginalFirstThunk : desc->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + desc->FirstThunk);
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
     for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal))
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
         continue;
       const auto* byName =
           reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
@@ -61,8 +62,8 @@ void* PluginModule::ReplaceImport(const char* Dll, const char* Function, void* R
         continue;
       DWORD old = 0;
       VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-      original = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONGLONG>(Replacement);
+      original = reinterpret_cast<void*>(static_cast<ULONG_PTR>(slots->u1.Function));
+      slots->u1.Function = reinterpret_cast<ULONG_PTR>(Replacement);
       VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
     }
   }

@@ -10,15 +10,17 @@
 
 namespace host {
 
-using ListGetDetectStringFn = void (*)(char* DetectString, int MaxLen);
-using ListLoadFn = HWND (*)(HWND ParentWin, char* FileToLoad, int ShowFlags);
-using ListLoadWFn = HWND (*)(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags);
-using ListCloseWindowFn = void (*)(HWND ListWin);
-using ListLoadNextFn = int (*)(HWND ParentWin, HWND PluginWin, char* FileToLoad, int ShowFlags);
-using ListLoadNextWFn = int (*)(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int ShowFlags);
-using ListSearchTextFn = int (*)(HWND ListWin, char* SearchString, int SearchParameter);
-using ListSearchTextWFn = int (*)(HWND ListWin, WCHAR* SearchString, int SearchParameter);
-using ListSendCommandFn = int (*)(HWND ListWin, int Command, int Parameter);
+using ListGetDetectStringFn = void(WINAPI*)(char* DetectString, int MaxLen);
+using ListLoadFn = HWND(WINAPI*)(HWND ParentWin, char* FileToLoad, int ShowFlags);
+using ListLoadWFn = HWND(WINAPI*)(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags);
+using ListCloseWindowFn = void(WINAPI*)(HWND ListWin);
+using ListLoadNextFn = int(WINAPI*)(HWND ParentWin, HWND PluginWin, char* FileToLoad,
+                                    int ShowFlags);
+using ListLoadNextWFn = int(WINAPI*)(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad,
+                                     int ShowFlags);
+using ListSearchTextFn = int(WINAPI*)(HWND ListWin, char* SearchString, int SearchParameter);
+using ListSearchTextWFn = int(WINAPI*)(HWND ListWin, WCHAR* SearchString, int SearchParameter);
+using ListSendCommandFn = int(WINAPI*)(HWND ListWin, int Command, int Parameter);
 
 struct ListerExports {
   ListGetDetectStringFn ListGetDetectString = nullptr;

@@ -32,9 +32,12 @@ void UnloadPlugin(Host& H) {
 void PrintExports(Host& H) {
   auto* base = reinterpret_cast<const uint8_t*>(H.Plugin().Module());
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-  H.Out(std::string("exports: machine ") +
-        (nt->FileHeader.Machine == IMAGE_FILE_MACHINE_AMD64 ? "x64" : Hex(nt->FileHeader.Machine)));
+  // The headers of this process's own bitness: a DLL of the other one never loads.
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const WORD machine = nt->FileHeader.Machine;
+  H.Out(std::string("exports: machine ") + (machine == IMAGE_FILE_MACHINE_AMD64  ? "x64"
+                                            : machine == IMAGE_FILE_MACHINE_I386 ? "x86"
+                                                                                 : Hex(machine)));
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   if (dir.VirtualAddress == 0) {
     H.Out("exports: none");
@@ -83,8 +86,8 @@ void PrintVersion(Host& H) {
   wchar_t block[64];
   std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translations->Language,
                 translations->CodePage);
-  for (const wchar_t* key :
-       {L"FileDescription", L"FileVersion", L"ProductName", L"ProductVersion"}) {
+  for (const wchar_t* key : {L"FileDescription", L"FileVersion", L"OriginalFilename",
+                             L"ProductName", L"ProductVersion"}) {
     wchar_t* value = nullptr;
     if (VerQueryValueW(data.data(), (std::wstring(block) + key).c_str(),
                        reinterpret_cast<void**>(&value), &length) &&

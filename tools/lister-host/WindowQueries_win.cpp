@@ -21,35 +21,33 @@ std::wstring TextOf(HWND Window) {
   return text;
 }
 
+namespace {
+
+// Named CALLBACK functions, not lambdas: a lambda converts only to a pointer of the default
+// calling convention, which on 32-bit Windows is not the stdcall WNDENUMPROC wants.
+BOOL CALLBACK CollectWindow(HWND Window, LPARAM List) {
+  reinterpret_cast<std::vector<HWND>*>(List)->push_back(Window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectWindowAndChildren(HWND Window, LPARAM List) {
+  CollectWindow(Window, List);
+  EnumChildWindows(Window, CollectWindow, List);
+  return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> ThreadWindows() {
   std::vector<HWND> windows;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND Window, LPARAM Param) -> BOOL {
-        auto& list = *reinterpret_cast<std::vector<HWND>*>(Param);
-        list.push_back(Window);
-        EnumChildWindows(
-            Window,
-            [](HWND Child, LPARAM Inner) -> BOOL {
-              reinterpret_cast<std::vector<HWND>*>(Inner)->push_back(Child);
-              return TRUE;
-            },
-            Param);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumThreadWindows(GetCurrentThreadId(), CollectWindowAndChildren,
+                    reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
 std::vector<HWND> Descendants(HWND Window) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      Window,
-      [](HWND Child, LPARAM Param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(Window, CollectWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

@@ -7,6 +7,7 @@ import subprocess
 import tempfile
 import traceback
 
+from .freshness import stale_reasons
 from .lister_host import ROOT, Env
 from .registry import SKIP, TESTS, Failure
 
@@ -46,14 +47,18 @@ def setup(env):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--win64", default=os.path.join(ROOT, "build", "win64"))
+    parser.add_argument("--arch", choices=["win64", "win32"], default="win64")
+    parser.add_argument("--plugin")
+    parser.add_argument("--host")
+    parser.add_argument("--faulty")
+    parser.add_argument("--package")
+    parser.add_argument("--plugin32")
     parser.add_argument("--prefix", default=os.path.join(ROOT, "build", "wine-e2e"))
     parser.add_argument("--list", action="store_true")
     parser.add_argument("--list-without-wine", action="store_true")
     parser.add_argument("--setup", action="store_true")
     parser.add_argument("--run")
     options = parser.parse_args()
-    env = Env(options.win64, options.prefix)
 
     if options.list or options.list_without_wine:
         for name, _, needs_wine in TESTS:
@@ -61,18 +66,26 @@ def main():
                 print(name)
         return 0
     if options.setup:
-        return setup(env)
+        return setup(Env(options.arch, "", "", "", "", None, options.prefix))
 
     found = [t for t in TESTS if t[0] == options.run]
     if not found:
         print("no test named %r" % options.run)
         return 1
+    if not (options.plugin and options.host and options.faulty and options.package):
+        print("--plugin, --host, --faulty and --package name the build's outputs")
+        return 1
+    env = Env(options.arch, options.plugin, options.host, options.faulty, options.package,
+              options.plugin32, options.prefix)
     name, function, needs_wine = found[0]
-    needed = [env.plugin, env.package] + ([env.host] if needs_wine else [])
-    missing = [path for path in needed if not os.path.exists(path)]
-    if missing:
-        print("skipped: the win64 build outputs are missing: " + ", ".join(missing))
-        return SKIP
+    needed = [("plugin", env.plugin)]
+    if needs_wine:
+        needed += [("host", env.host), ("faulty", env.faulty)]
+    stale = stale_reasons(needed)
+    if stale:
+        print("FAILED: %s\nthe build is out of date; build it again first:\n  %s"
+              % (name, "\n  ".join(stale)))
+        return 1
     if needs_wine and not (shutil.which("wine") and shutil.which("xvfb-run")):
         print("skipped: wine or xvfb-run is not installed")
         return SKIP

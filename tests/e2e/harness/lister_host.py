@@ -41,17 +41,31 @@ def escaped(text):
 
 
 class Env:
-    def __init__(self, win64, prefix):
-        self.win64 = os.path.abspath(win64)
+    """What a run of tests drives: one Windows build's plugin, host and faulty plugin (all of one
+    bitness, "win64" or "win32"), the install package, and the Wine prefix of that bitness."""
+
+    def __init__(self, arch, plugin, host, faulty, package, plugin32, prefix):
+        self.arch = arch
+        self.plugin = os.path.abspath(plugin)
+        self.host = os.path.abspath(host)
+        self.faulty = os.path.abspath(faulty)
+        self.package = os.path.abspath(package)
+        # The 32-bit DLL that the package holds beside the 64-bit one (64-bit runs only).
+        self.plugin32 = os.path.abspath(plugin32) if plugin32 else None
         self.prefix = os.path.abspath(prefix)
-        self.host = os.path.join(self.win64, "tools", "lister-host", "lister-host.exe")
-        self.plugin = os.path.join(self.win64, "Treskal.wlx64")
-        self.faulty = os.path.join(self.win64, "tests", "e2e", "FaultyPlugin.wlx64")
-        self.package = os.path.join(self.win64, "Treskal.zip")
         # Locales of our own (localedef), so Wine gets a UTF-8 Unix side with the Windows code
         # page of the language: the system may have none but C.UTF-8.
         self.locales = self.prefix + "-locales"
         self.work = None
+
+    @property
+    def machine(self):
+        """The machine lister-host reports for the plugin."""
+        return "x64" if self.arch == "win64" else "x86"
+
+    @property
+    def objdump(self):
+        return ("x86_64" if self.arch == "win64" else "i686") + "-w64-mingw32-objdump"
 
     def has_locale(self, name):
         return os.path.isdir(os.path.join(self.locales, name))
@@ -60,6 +74,8 @@ class Env:
         env = dict(os.environ)
         env.update({
             "WINEPREFIX": self.prefix,
+            # Only read when the prefix is made: a 32-bit prefix for the 32-bit plugin.
+            "WINEARCH": self.arch,
             "WINEDEBUG": "-all",
             # No installer prompts for Mono or Gecko.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
