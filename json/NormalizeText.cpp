@@ -1,7 +1,6 @@
 #include "json/NormalizeText.h"
 
 #include <cstddef>
-#include <cstring>
 #include <optional>
 
 #ifdef __SSE2__
@@ -23,9 +22,9 @@ bool IsPlain(char16_t c, bool inString) {
   return inString || !IsLayout(c);
 }
 
-// The first position from `from` on (below `end`) whose character is not plain.
-std::size_t NextSpecial(const char16_t* buf, std::size_t from, std::size_t end, bool inString) {
-  std::size_t p = from;
+// Moves the plain characters from buf[r] on to buf[w] (w <= r), up to the first character that
+// needs work or the end; both positions end behind them.
+void CopyPlain(char16_t* buf, std::size_t& r, std::size_t& w, std::size_t end, bool inString) {
 #ifdef __SSE2__
   // Eight characters at a time while none of them is a quote, a backslash or (outside strings)
   // a character up to the space; the exact test below sorts out the other controls.
@@ -33,19 +32,28 @@ std::size_t NextSpecial(const char16_t* buf, std::size_t from, std::size_t end, 
   const __m128i backslash = _mm_set1_epi16(0x5C);
   const __m128i space = _mm_set1_epi16(0x20);
   const __m128i layoutMask = inString ? _mm_setzero_si128() : _mm_set1_epi16(-1);
-  for (; p + 8 <= end; p += 8) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + p));
+  while (r + 8 <= end) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + r));
     const __m128i low = _mm_and_si128(
         _mm_cmpeq_epi16(_mm_subs_epu16(block, space), _mm_setzero_si128()), layoutMask);
     const __m128i special = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(block, quote), _mm_cmpeq_epi16(block, backslash)), low);
     if (_mm_movemask_epi8(special) != 0)
       break;
+    if (w != r)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + w), block);
+    r += 8;
+    w += 8;
   }
 #endif
-  while (p < end && IsPlain(buf[p], inString))
-    ++p;
-  return p;
+  if (w == r) {
+    while (r < end && IsPlain(buf[r], inString))
+      ++r;
+    w = r;
+    return;
+  }
+  for (char16_t c; r < end && IsPlain(c = buf[r], inString); ++r)
+    buf[w++] = c;
 }
 
 int HexDigitValue(char16_t c) {
@@ -92,11 +100,7 @@ void NormalizeText(std::u16string& text, bool InsideString) {
   auto put = [&](char16_t c) { buf[w++] = c; };
 
   while (r < length) {
-    const std::size_t plainEnd = NextSpecial(buf, r, length, inString);
-    if (w != r)
-      std::memmove(buf + w, buf + r, (plainEnd - r) * sizeof(char16_t));
-    w += plainEnd - r;
-    r = plainEnd;
+    CopyPlain(buf, r, w, length, inString);
     if (r == length)
       break;
 
