@@ -386,6 +386,53 @@ std::vector<std::pair<std::string, std::string>> HandMadeFiles() {
   return files;
 }
 
+// Writes each top-level child's own value (or unescaped text, for strings) back, so that each
+// is re-parsed.
+void WriteTopLevelValuesBack(const JSONRef& doc) {
+  for (int32_t c = 0; c < doc->GetCount(); ++c) {
+    const JSONRef child = doc->GetChild(c);
+    const bool quoted = child->GetJType() == jt_string ||
+                        (child->GetJType() == jt_variant && child->GetText().starts_with(u'"'));
+    if (quoted)
+      child->SetAsString(child->GetAsString());
+    else
+      child->SetValue(child->GetValue());
+  }
+}
+
+// The copies, read by the strict reader with controls allowed inside strings, must give the
+// records of what they were copied from.
+void ExpectCopiesReadAsTheirSources(const std::vector<Reading>& readings,
+                                    const std::vector<Entry>& copies,
+                                    const std::vector<CopyCheck>& checks) {
+  const std::vector<Reading> copyReadings = ReadStrictly(copies);
+  ASSERT_EQ(copyReadings.size(), checks.size());
+  size_t equalCopies = 0;
+  for (size_t k = 0; k < checks.size(); ++k) {
+    const CopyCheck& check = checks[k];
+    if (!copyReadings[k]) {
+      ADD_FAILURE() << check.Where << ": the copy is no JSON";
+      continue;
+    }
+    const Records& source = *readings[check.Document];
+    Records expected;
+    if (check.Wrapper)
+      expected.push_back(*check.Wrapper);
+    expected.insert(expected.end(), source.begin() + static_cast<std::ptrdiff_t>(check.First),
+                    source.begin() + static_cast<std::ptrdiff_t>(check.First + check.Count));
+    if (check.DropName) {
+      expected.front().Named = false;
+      expected.front().Name.clear();
+    }
+    if (*copyReadings[k] == expected)
+      ++equalCopies;
+    else
+      ADD_FAILURE() << check.Where << ": the copy reads differently";
+  }
+  std::cout << "[ strict  ] " << equalCopies << " of " << checks.size() << " copies equal\n";
+  EXPECT_EQ(equalCopies, checks.size());
+}
+
 TEST(StrictReading, EveryNameValueLabelAndCopyEqualsTheStrictReading) {
   if (!HavePython())
     GTEST_SKIP() << "python3 with its json module is needed as the strict reader";
@@ -422,15 +469,7 @@ TEST(StrictReading, EveryNameValueLabelAndCopyEqualsTheStrictReading) {
     // re-parses it; the document must read the same afterwards.
     if (!small)
       continue;
-    for (int32_t c = 0; c < doc->GetCount(); ++c) {
-      const JSONRef child = doc->GetChild(c);
-      const bool quoted = child->GetJType() == jt_string ||
-                          (child->GetJType() == jt_variant && child->GetText().starts_with(u'"'));
-      if (quoted)
-        child->SetAsString(child->GetAsString());
-      else
-        child->SetValue(child->GetValue());
-    }
+    WriteTopLevelValuesBack(doc);
     TreeComparison afterEdits(document.Label + " after writing its values back", *readings[k], k,
                               false, nullptr, nullptr);
     afterEdits.Run(doc);
@@ -442,32 +481,7 @@ TEST(StrictReading, EveryNameValueLabelAndCopyEqualsTheStrictReading) {
     EXPECT_GE(documents.size(), 95u + 9u + HandMadeFiles().size()) << "shared documents missing";
   }
 
-  // The copies, read by the strict reader with controls allowed inside strings.
-  const std::vector<Reading> copyReadings = ReadStrictly(copies);
-  ASSERT_EQ(copyReadings.size(), checks.size());
-  size_t equalCopies = 0;
-  for (size_t k = 0; k < checks.size(); ++k) {
-    const CopyCheck& check = checks[k];
-    if (!copyReadings[k]) {
-      ADD_FAILURE() << check.Where << ": the copy is no JSON";
-      continue;
-    }
-    const Records& source = *readings[check.Document];
-    Records expected;
-    if (check.Wrapper)
-      expected.push_back(*check.Wrapper);
-    expected.insert(expected.end(), source.begin() + static_cast<std::ptrdiff_t>(check.First),
-                    source.begin() + static_cast<std::ptrdiff_t>(check.First + check.Count));
-    if (check.DropName) {
-      expected.front().Named = false;
-      expected.front().Name.clear();
-    }
-    if (*copyReadings[k] == expected)
-      ++equalCopies;
-    else
-      ADD_FAILURE() << check.Where << ": the copy reads differently";
-  }
-  std::cout << "[ strict  ] " << equalCopies << " of " << checks.size() << " copies equal\n";
+  ExpectCopiesReadAsTheirSources(readings, copies, checks);
 }
 
 } // namespace
