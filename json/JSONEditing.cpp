@@ -369,7 +369,7 @@ void TJSONEditor::ReplaceAsString(TJSONObject& node, const std::u16string& escap
 
 JSONRef TJSONObject::GetChildByName(std::u16string_view Name) {
   for (TJSONObject* child : FChilds) {
-    if (SameName(child->ElementView(child->FName), Name))
+    if (SameName(child->StringView(child->FName), Name))
       return JSONRef(child);
   }
   if (GetIsGenerating())
@@ -398,7 +398,8 @@ JSONRef TJSONObject::AddChild(std::u16string_view Name, std::u16string_view Valu
 
 void TJSONObject::SetValue(std::u16string_view Value) {
   std::u16string value(Value);
-  ujson::NormalizeText(value);
+  // A string's value lies between its quotes, so the new one is a string's content too.
+  ujson::NormalizeText(value, FQuotedValue);
   TJSONEditor::ReplaceValue(*this, value);
 }
 

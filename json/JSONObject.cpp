@@ -176,7 +176,7 @@ void TJSONObject::AppendChilds(TJSONObject* const* childs, int32_t count, bool i
   FChilds.onHeap_ = true;
 }
 
-std::u16string_view TJSONObject::ElementView(TStringElement range) const {
+std::u16string_view TJSONObject::StringView(TStringElement range) const {
   if (range.Start == 0)
     return {};
   const std::u16string& text = FOwner->FText;
@@ -185,7 +185,11 @@ std::u16string_view TJSONObject::ElementView(TStringElement range) const {
   const int64_t last = std::min<int64_t>(range.Finish, length);
   if (first > last)
     return {};
-  std::u16string_view view(text.data() + (first - 1), static_cast<size_t>(last - first + 1));
+  return {text.data() + (first - 1), static_cast<size_t>(last - first + 1)};
+}
+
+std::u16string_view TJSONObject::ElementView(TStringElement range) const {
+  std::u16string_view view = StringView(range);
   while (!view.empty() && IsTrimmed(view.front()))
     view.remove_prefix(1);
   while (!view.empty() && IsTrimmed(view.back()))
@@ -203,11 +207,11 @@ JSONRef TJSONObject::GetChild(int32_t Index) {
   return JSONRef(FChilds[Index]);
 }
 
-std::u16string TJSONObject::GetAsString() const {
-  return ujson::DecodeStringEscapes(ElementView(FValue));
-}
+std::u16string TJSONObject::GetAsString() const { return ujson::DecodeStringEscapes(ValueView()); }
 
-int32_t TJSONObject::GetAsInt() const { return ujson::TextToInt32(ElementView(FValue)).value_or(0); }
+int32_t TJSONObject::GetAsInt() const {
+  return ujson::TextToInt32(ElementView(FValue)).value_or(0);
+}
 
 int64_t TJSONObject::GetAsInt64() const {
   return ujson::TextToInt64(ElementView(FValue)).value_or(0);
@@ -227,9 +231,8 @@ bool TJSONObject::GetIsGenerating() const { return FOwner->GetIsGenerating(); }
 
 void TJSONObject::ShiftPositions(int32_t After, int32_t Delta) {
   VisitSubtree(*this, [After, Delta](TJSONObject& node) {
-    for (int32_t* position :
-         {&node.FJSONText.Start, &node.FJSONText.Finish, &node.FName.Start, &node.FName.Finish,
-          &node.FValue.Start, &node.FValue.Finish}) {
+    for (int32_t* position : {&node.FJSONText.Start, &node.FJSONText.Finish, &node.FName.Start,
+                              &node.FName.Finish, &node.FValue.Start, &node.FValue.Finish}) {
       if (*position > After)
         *position += Delta;
     }

@@ -33,7 +33,7 @@ public:
   void SetChildByName(std::u16string_view Name, const JSONRef& Source) override;
   bool GetAsBoolean() const override;
   int32_t GetCount() const override { return FChilds.Count(); }
-  std::u16string GetName() const override { return GetElementText(FName); }
+  std::u16string GetName() const override { return std::u16string(StringView(FName)); }
   const TJSONChildList& GetAsList() const override { return FChilds; }
   std::u16string GetAsString() const override;
   int32_t GetAsInt() const override;
@@ -45,7 +45,7 @@ public:
   TJSONType GetJType() const override { return FJSONType; }
   int32_t GetTextStart() const override { return FJSONText.Start; }
   int32_t GetTextFinish() const override { return FJSONText.Finish; }
-  std::u16string GetValue() const override { return GetElementText(FValue); }
+  std::u16string GetValue() const override { return std::u16string(ValueView()); }
   void SetValue(std::u16string_view Value) override;
   bool GetDebud() const override;
   void SetIsGenerating(bool Value) override;
@@ -79,6 +79,14 @@ private:
   // every character up to code 32 at both ends.
   std::u16string GetElementText(TStringElement range) const;
   std::u16string_view ElementView(TStringElement range) const;
+  // Characters of a range that holds a string's content, clipped to the
+  // document text and never trimmed: what stands between the quotes is the
+  // string, spaces and controls included.
+  std::u16string_view StringView(TStringElement range) const;
+  // The value as it is read: exact for a quoted string, trimmed otherwise.
+  std::u16string_view ValueView() const {
+    return FQuotedValue ? StringView(FValue) : ElementView(FValue);
+  }
 
   // Gives back one count held by a child list (or by the parser, for the list to come).
   void ReleaseListCount() noexcept;
@@ -100,6 +108,8 @@ private:
   // which matters when a large file loads millions of them.
   [[no_unique_address]] TJSONChildList FChilds;
   TJSONType FJSONType = jt_unknown;
+  // The value range holds the content of a quoted string (set by the parser).
+  bool FQuotedValue = false;
   int32_t FLevel;
   uint32_t FRefCount = 0;
 };

@@ -80,10 +80,19 @@ bool TJSONTreeBuilder::HasVisibleText(TStringElement range) const {
   return false;
 }
 
+bool TJSONTreeBuilder::RestIsBlank(int32_t position) const {
+  for (int32_t p = position < 1 ? 1 : position; p <= length_; ++p) {
+    const char16_t c = text_[p - 1];
+    if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
+      return false;
+  }
+  return true;
+}
+
 bool TJSONTreeBuilder::Begin(TJSONObject& node, int32_t position) const {
-  // A value never starts at the last character of the text, nor at a
-  // closing bracket.
-  if (position >= length_)
+  // A value needs a character to start at that is neither layout (nothing
+  // but layout follows) nor a closing bracket.
+  if (position > length_ || RestIsBlank(position))
     return false;
   const char16_t c = At(position);
   if (c == u']' || c == u'}')
@@ -95,6 +104,7 @@ bool TJSONTreeBuilder::Begin(TJSONObject& node, int32_t position) const {
 bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
   for (;;) {
     node.FJSONType = jt_unknown;
+    node.FQuotedValue = false;
     SkipSpaces(p);
     char16_t c = At(p);
     if (c == u'{' || c == u'[') {
@@ -112,9 +122,12 @@ bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
       c = At(p);
       if (c == u':')
         node.FName = {nameStart, nameFinish};
-      if (c == u',' || c == u']' || c == u'}') {
+      // A string that stands alone ends at one of the after-string marks, or with the text
+      // (a document that is one string).
+      if (c == u',' || c == u']' || c == u'}' || (c != u':' && RestIsBlank(p))) {
         node.FJSONType = jt_variant;
         node.FValue = {nameStart, nameFinish};
+        node.FQuotedValue = true;
         return false;
       }
       // Steps over the colon, or whatever stands in its place.
@@ -122,6 +135,7 @@ bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
       SkipSpaces(p);
       if (At(p) == u'"') {
         node.FJSONType = jt_string;
+        node.FQuotedValue = true;
         ++p;
         node.FValue.Start = p;
         SeekUnescapedQuote(p);
@@ -137,13 +151,20 @@ bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
     node.FJSONType = jt_variant;
     SkipSpaces(p);
     node.FValue.Start = p;
+    // A member without a value, as in {"n":}: the value is empty and the bracket stays the
+    // container's, so that writing a value later goes in before it.
+    if (At(p) == u']' || At(p) == u'}') {
+      node.FValue.Finish = p - 1;
+      return false;
+    }
     // The first character of a bare value never ends it.
     if (const int32_t delimiter = FindBareDelimiter(p + 1); delimiter != 0) {
       node.FValue.Finish = delimiter - 1;
       p = delimiter;
     } else {
-      node.FValue.Finish = -1;
-      p = 0;
+      // The value runs to the end of the text (a document that is one number, say).
+      node.FValue.Finish = length_;
+      p = length_ + 1;
     }
     SkipSpaces(p);
     return false;
@@ -207,7 +228,8 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       // Steps over the closing bracket without looking at it: an object may
       // end with "]" and an array with "}".
       SkipSpaces(p);
-      ++p;
+      if (p <= length_)
+        ++p;
       container.node->FValue.Finish = p - 1;
       const size_t count = pending_.size() - container.firstChild;
       container.node->AppendChilds(pending_.data() + container.firstChild,

@@ -51,6 +51,9 @@ private:
   void SeekUnescapedQuote(int32_t& position) const;
   int32_t FindBareDelimiter(int32_t from) const;
   bool HasVisibleText(TStringElement range) const;
+  // True when nothing but spaces, TABs and line breaks stands from the
+  // position to the end of the text.
+  bool RestIsBlank(int32_t position) const;
 
   TJSONObject& root_;
   TJSON* owner_;

@@ -1,8 +1,6 @@
 #include "json/NormalizeText.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <optional>
 
 #ifdef __SSE2__
@@ -13,11 +11,49 @@ namespace ujson {
 
 namespace {
 
-// A character that the scan passes on unchanged, whatever stands next to it.
-bool IsPlain(char16_t c) {
-  if (c > u' ')
-    return c != u'\\';
-  return c != u' ' && c != u'\t' && c != u'\n' && c != u'\r';
+bool IsLayout(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+// A character that the scan passes on unchanged where it stands. Inside a string that is
+// everything but the quote that ends it and the backslash that may start an escape; outside, the
+// space and the removed controls need work too.
+bool IsPlain(char16_t c, bool inString) {
+  if (c == u'"' || c == u'\\')
+    return false;
+  return inString || !IsLayout(c);
+}
+
+// Moves the plain characters from buf[r] on to buf[w] (w <= r), up to the first character that
+// needs work or the end; both positions end behind them.
+void CopyPlain(char16_t* buf, std::size_t& r, std::size_t& w, std::size_t end, bool inString) {
+#ifdef __SSE2__
+  // Eight characters at a time while none of them is a quote, a backslash or (outside strings)
+  // a character up to the space; the exact test below sorts out the other controls.
+  const __m128i quote = _mm_set1_epi16(0x22);
+  const __m128i backslash = _mm_set1_epi16(0x5C);
+  const __m128i space = _mm_set1_epi16(0x20);
+  const __m128i layoutMask = inString ? _mm_setzero_si128() : _mm_set1_epi16(-1);
+  while (r + 8 <= end) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + r));
+    const __m128i low = _mm_and_si128(
+        _mm_cmpeq_epi16(_mm_subs_epu16(block, space), _mm_setzero_si128()), layoutMask);
+    const __m128i special = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(block, quote), _mm_cmpeq_epi16(block, backslash)), low);
+    if (_mm_movemask_epi8(special) != 0)
+      break;
+    if (w != r)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + w), block);
+    r += 8;
+    w += 8;
+  }
+#endif
+  if (w == r) {
+    while (r < end && IsPlain(buf[r], inString))
+      ++r;
+    w = r;
+    return;
+  }
+  for (char16_t c; r < end && IsPlain(c = buf[r], inString); ++r)
+    buf[w++] = c;
 }
 
 int HexDigitValue(char16_t c) {
@@ -30,17 +66,13 @@ int HexDigitValue(char16_t c) {
   return -1;
 }
 
-// Reads the four characters after "\u" as a hexadecimal number. A NUL (which is also what the
-// positions past the end read as) ends the number early; no digit before it, or any other
-// character that is no hex digit, means there is no number.
-std::optional<char16_t> ReadEscapeDigits(const char16_t* digits, std::size_t available) {
+// Reads the four characters after "\u" as a hexadecimal number. A NUL ends the number early; no
+// digit before it, or any other character that is no hex digit, means there is no number.
+std::optional<char16_t> ReadEscapeDigits(const char16_t* digits) {
   unsigned value = 0;
   int taken = 0;
-  for (std::size_t k = 0; k < 4; ++k) {
-    const char16_t c = k < available ? digits[k] : u'\0';
-    if (c == u'\0')
-      break;
-    const int digit = HexDigitValue(c);
+  for (std::size_t k = 0; k < 4 && digits[k] != u'\0'; ++k) {
+    const int digit = HexDigitValue(digits[k]);
     if (digit < 0)
       return std::nullopt;
     value = value * 16 + static_cast<unsigned>(digit);
@@ -53,97 +85,85 @@ std::optional<char16_t> ReadEscapeDigits(const char16_t* digits, std::size_t ava
 
 } // namespace
 
-void NormalizeText(std::u16string& text) {
+void NormalizeText(std::u16string& text, bool InsideString) {
   const std::size_t length = text.size();
   if (length < 2)
     return;
   char16_t* buf = text.data();
 
-  // The scan runs from the end to the start, and whatever it does at a position changes only that
-  // position and the ones behind it. So the part still to be scanned, buf[0, pending), is always
-  // the original text, and the part already done can be kept right-aligned in the same buffer, in
-  // buf[front, length): it never grows faster than the scan eats the original. Every edit then
-  // costs O(1) instead of shifting the tail of the string. The last character is never scanned.
-  std::size_t pending = length - 1;
-  std::size_t front = length - 1;
+  // One forward pass. Nothing the pass does makes the text longer, so what it has done is kept
+  // in the same buffer in front of what it still reads: buf[0, w) is done, buf[r, length) is the
+  // original text still to be read, and w <= r throughout.
+  std::size_t r = 0;
+  std::size_t w = 0;
+  bool inString = InsideString;
+  auto put = [&](char16_t c) { buf[w++] = c; };
 
-  while (pending > 0) {
-    // Eight characters at a time while none of them is a space, a control or a backslash
-    // (the only characters the scan may change; other controls go on to the exact test below).
-#ifdef __SSE2__
-    const __m128i space = _mm_set1_epi16(0x20);
-    const __m128i backslash = _mm_set1_epi16(0x5C);
-    while (pending >= 8) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + pending - 8));
-      const __m128i special =
-          _mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(block, space), _mm_setzero_si128()),
-                       _mm_cmpeq_epi16(block, backslash));
-      if (_mm_movemask_epi8(special) != 0)
-        break;
-      if (front != pending)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + front - 8), block);
-      pending -= 8;
-      front -= 8;
-    }
-#endif
-    if (front == pending) {
-      // Until the first removal the done part sits where it always was and nothing moves.
-      while (pending > 0 && IsPlain(buf[pending - 1]))
-        --pending;
-      front = pending;
-    } else {
-      for (char16_t c; pending > 0 && IsPlain(c = buf[pending - 1]); --pending)
-        buf[--front] = c;
-    }
-    if (pending == 0)
+  while (r < length) {
+    CopyPlain(buf, r, w, length, inString);
+    if (r == length)
       break;
 
-    // A run of spaces, tabs and line breaks leaves one space when it holds a space and the text
-    // in front does not start with one, and nothing otherwise.
-    if (const char16_t c = buf[pending - 1]; c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-      bool hasSpace = false;
-      while (pending > 0) {
-        const char16_t w = buf[pending - 1];
-        if (w == u' ')
-          hasSpace = true;
-        else if (w != u'\t' && w != u'\n' && w != u'\r')
-          break;
-        --pending;
-      }
-      if (hasSpace && buf[front] != u' ')
-        buf[--front] = u' ';
+    const char16_t c = buf[r];
+    if (c == u'"') {
+      inString = !inString;
+      put(c);
+      ++r;
       continue;
     }
 
-    const std::size_t index = --pending;
-    const char16_t c = buf[index];
-    const char16_t next = buf[front];
-    if (c == u'\t' || c == u'\n' || c == u'\r')
-      continue;
-    if (c == u' ') {
-      // Of a pair of spaces the second goes, so a space already in front stands for both.
-      if (next != u' ')
-        buf[--front] = u' ';
+    if (c != u'\\') {
+      // Layout between tokens: a run of spaces, tabs and line breaks leaves one space when it
+      // holds a space, and nothing otherwise. The last character of the text stays as it is.
+      std::size_t end = r;
+      bool hasSpace = false;
+      for (; end < length - 1 && IsLayout(buf[end]); ++end)
+        hasSpace = hasSpace || buf[end] == u' ';
+      const bool toTheEnd = end == length - 1 && IsLayout(buf[end]);
+      if (hasSpace && !(toTheEnd && buf[end] == u' '))
+        put(u' ');
+      if (toTheEnd)
+        put(buf[end++]);
+      r = end;
       continue;
     }
-    // A backslash. The room for the four digits is measured against the original length, so
-    // an escape can reach past the current end, where the digits read as NUL.
-    if ((next == u'u' || next == u'U') && index + 6 <= length) {
-      if (const auto unit = ReadEscapeDigits(buf + front + 1, length - front - 1)) {
-        front += std::min<std::size_t>(5, length - front);
-        buf[--front] = *unit;
+
+    // A run of backslashes: each pair is one escaped backslash and stays; only an odd one out
+    // starts an escape, the same rule that decides whether a quote ends a string.
+    std::size_t run = r;
+    while (run < length && buf[run] == u'\\')
+      ++run;
+    const std::size_t pairs = (run - r) / 2;
+    for (std::size_t k = 0; k < pairs; ++k) {
+      put(u'\\');
+      put(u'\\');
+    }
+    r += 2 * pairs;
+    if (r == run)
+      continue;
+
+    // The escape's backslash is at r. "\u" or "\U" and four hexadecimal digits, all inside the
+    // text, give one UTF-16 code unit; anything else stays as it stands.
+    if (r + 6 <= length && (buf[r + 1] == u'u' || buf[r + 1] == u'U')) {
+      if (const auto unit = ReadEscapeDigits(buf + r + 2)) {
+        r += 6;
         // A decoded quote or backslash stays escaped, or it would end or escape the string it
         // stands in. Six characters gave way, so the two fit.
         if (*unit == u'"' || *unit == u'\\')
-          buf[--front] = u'\\';
+          put(u'\\');
+        put(*unit);
         continue;
       }
-      // Digits that are not hexadecimal are ordinary text, as in a path "C:\\Users".
+      // Digits that are not hexadecimal are ordinary text.
     }
-    buf[--front] = u'\\';
+    put(u'\\');
+    ++r;
+    // An escaped quote neither ends nor starts a string.
+    if (r < length && buf[r] == u'"')
+      put(buf[r++]);
   }
 
-  text.erase(0, front);
+  text.resize(w);
 }
 
 } // namespace ujson

@@ -1,6 +1,7 @@
 #include "viewer/NodeLabel.h"
 
 #include "viewer/Decimal.h"
+#include "viewer/NodeCopy.h"
 
 #include <algorithm>
 #include <string_view>
@@ -9,7 +10,7 @@
 namespace {
 
 TreeLabel ContainerLabel(const IJSONObject& Node, std::u16string_view Brackets) {
-  TreeLabel label{Node.GetName(), true};
+  TreeLabel label{NodeNameText(Node), true};
   label.Text += Brackets;
   AppendDecimal(label.Text, Node.GetCount());
   label.Text += u')';
@@ -17,7 +18,7 @@ TreeLabel ContainerLabel(const IJSONObject& Node, std::u16string_view Brackets) 
 }
 
 TreeLabel ValueLabel(const IJSONObject& Node, bool Quoted) {
-  TreeLabel label{Node.GetName(), false};
+  TreeLabel label{NodeNameText(Node), false};
   if (!label.Text.empty())
     label.Text += u" : ";
   if (Quoted)

@@ -14,4 +14,5 @@ struct TreeLabel {
 //   object  Name {} (Count)        array  Name [] (Count)
 //   string  Name : "AsString"      variant  Name : AsString   (" : " only with a name)
 //   unknown jt_unknown = Text      (no name)
+// The name shows with its escapes decoded, as Copy name gives it.
 TreeLabel NodeLabel(const IJSONObject& Node);

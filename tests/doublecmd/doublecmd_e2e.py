@@ -134,6 +134,22 @@ def test_search(plugin):
         finish(s)
 
 
+@test("Strings are found and copied as the file holds them, and a file of one number shows it")
+def test_exact_strings(plugin):
+    document = '{\r\n  "a  b": "x  y",\r\n  "lead": "   a"\r\n}\r\n'
+    with Session(plugin, files={"e.json": document, "n.json": "42\r\n"}) as s:
+        window = open_viewer(s, "e.json")
+        find(s, "x  y")
+        check_equal(copied(s), "x  y", "value after F7")
+        s.key("Down", delay=0.5)
+        check_equal(copied(s), "   a", "value of the next member")
+        s.key("Escape", delay=1.0)
+        wait_until(lambda: window not in s.windows(), what="the viewer window to close")
+        open_viewer(s, "n.json")
+        check_equal(copied(s), "42", "value of a document that is one number")
+        finish(s)
+
+
 @test("N and P load the neighbouring JSON files into the open viewer")
 def test_next_previous(plugin):
     files = {"a.json": '{"a": 1}', "b.json": '["b"]', "c.json": '{"c": [3]}'}

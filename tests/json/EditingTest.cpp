@@ -48,8 +48,9 @@ TEST(GetChildByName, ComparesUpperCasedNamesAndReturnsTheFirstMatch) {
   JSONRef doc = JSONFromString(u"{\"name\":1,\"äσ\":2,\"Name\":3,\" a \":4,\"ß\":5}");
   EXPECT_EQ(doc->GetChildByName(u"NAME")->GetValue(), u"1");
   EXPECT_EQ(doc->GetChildByName(u"ÄΣ")->GetValue(), u"2");
-  EXPECT_EQ(doc->GetChildByName(u"a")->GetValue(), u"4");
-  EXPECT_EQ(doc->GetChildByName(u" a ")->GetJType(), jt_unknown);
+  // Names compare as the file holds them, spaces included.
+  EXPECT_EQ(doc->GetChildByName(u" a ")->GetValue(), u"4");
+  EXPECT_EQ(doc->GetChildByName(u"a")->GetJType(), jt_unknown);
   // The simple mapping keeps lengths, so the sharp s matches only itself.
   EXPECT_EQ(doc->GetChildByName(u"ß")->GetValue(), u"5");
   EXPECT_EQ(doc->GetChildByName(u"SS")->GetJType(), jt_unknown);
@@ -130,9 +131,12 @@ TEST(AddChild, AppendsMembersWithTrimmedValuesAndACommaFromTheSecondOn) {
   EXPECT_EQ(b->GetText(), u"\"b\":2");
   EXPECT_EQ(doc->GetText(), TextOf(doc));
   EXPECT_EQ(doc->GetCount(), 2);
-  // The value is normalised first.
+  // The value is normalised first: outside its strings only.
   doc->AddChild(u"c", u"\"x \t \r\n y\"");
-  EXPECT_EQ(TextOf(doc), u"{\"a\":1,\"b\":2,\"c\":\"x y\"}");
+  EXPECT_EQ(TextOf(doc), u"{\"a\":1,\"b\":2,\"c\":\"x \t \r\n y\"}");
+  doc->AddChild(u"d", u"[ 1 ,\t\r\n  \"  \" ]");
+  EXPECT_EQ(TextOf(doc), u"{\"a\":1,\"b\":2,\"c\":\"x \t \r\n y\",\"d\":[ 1 , \"  \" ]}");
+  EXPECT_EQ(doc->GetChild(3)->GetChild(1)->GetAsString(), u"  ");
 }
 
 TEST(AddChild, AppendsElementsAndWrapsNamedEntriesOfAnArrayInAnObject) {
@@ -227,9 +231,10 @@ TEST(SetValue, ReparsesTheNodeSoThatItsKindMayChange) {
   EXPECT_EQ(b->GetJType(), jt_string);
   EXPECT_EQ(b->GetValue(), u"text");
   EXPECT_EQ(TextOf(doc), u"{\"a\":[1, 2],\"b\":\"text\"}");
-  // A string's value lies between its quotation marks.
-  b->SetValue(u"x  y");
-  EXPECT_EQ(TextOf(doc), u"{\"a\":[1, 2],\"b\":\"x y\"}");
+  // A string's value lies between its quotation marks, and is kept as a string's content.
+  b->SetValue(u"x  y\t\\u0041");
+  EXPECT_EQ(TextOf(doc), u"{\"a\":[1, 2],\"b\":\"x  y\tA\"}");
+  EXPECT_EQ(b->GetAsString(), u"x  y\tA");
 }
 
 TEST(SetValue, ReplacesEmptyAndOneCharacterValuesExactly) {
@@ -246,11 +251,11 @@ TEST(SetValue, ReplacesEmptyAndOneCharacterValuesExactly) {
   EXPECT_EQ(n->GetText(), u"\"n\":12");
 }
 
-TEST(SetValue, TakesABareValueRunningToTheEndAsEmptyAtItsStart) {
+TEST(SetValue, ReplacesABareValueRunningToTheEndOfTheText) {
   JSONRef doc = JSONFromString(u"12");
-  ASSERT_EQ(Node(doc).ValueRange(), Range(1, -1));
+  ASSERT_EQ(Node(doc).ValueRange(), Range(1, 2));
   doc->SetValue(u"[3]");
-  EXPECT_EQ(TextOf(doc), u"[3]12");
+  EXPECT_EQ(TextOf(doc), u"[3]");
   EXPECT_EQ(doc->GetJType(), jt_array);
   EXPECT_EQ(doc->GetText(), u"[3]");
   EXPECT_EQ(doc->GetChild(0)->GetValue(), u"3");

@@ -142,11 +142,11 @@ TEST(JSONArrayOf, WritesVariantValuesWithoutQuotationMarks) {
             u"{[null,null,True,-7,2.25,word]}");
 }
 
-TEST(JSONArrayOf, NormalisesEntriesButEscapesNothing) {
+TEST(JSONArrayOf, KeepsTheTextOfStringEntriesAndEscapesNothing) {
   JSONRef doc = JSONArrayOf({TJSONValue::UnicodeString(u"a  b\tc\r\nd"),
                              TJSONValue::UnicodeString(u"q\"x"), TJSONValue::Integer(1)});
-  EXPECT_EQ(TextOf(doc), u"{[\"a bcd\",\"q\"x\",1]}");
-  EXPECT_EQ(doc->GetChild(0)->GetChild(0)->GetValue(), u"a bcd");
+  EXPECT_EQ(TextOf(doc), u"{[\"a  b\tc\r\nd\",\"q\"x\",1]}");
+  EXPECT_EQ(doc->GetChild(0)->GetChild(0)->GetValue(), u"a  b\tc\r\nd");
 }
 
 TEST(TJSONValue, EachConstructorCarriesTheCodeOfItsKind) {

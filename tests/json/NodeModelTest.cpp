@@ -64,16 +64,23 @@ TEST(NodeModel, LevelsCountFromTheDocumentAndParentsLeadBackToIt) {
   EXPECT_EQ(doc->GetParent(), nullptr);
 }
 
-TEST(NodeModel, ElementTextIsClippedToTheDocumentAndTrimmed) {
+TEST(NodeModel, ElementTextIsClippedToTheDocumentAndTrimmedOutsideStrings) {
+  // A string's content reads as it stands; texts and bare values are trimmed.
+  JSONRef spaced = JSONFromString(u"[ \"  \" , 1 ]");
+  EXPECT_EQ(spaced->GetChild(0)->GetValue(), u"  ");
+  EXPECT_EQ(spaced->GetChild(0)->GetText(), u"\"  \"");
+  EXPECT_EQ(spaced->GetChild(1)->GetText(), u"1");
+  EXPECT_EQ(spaced->GetText(), u"[ \"  \" , 1 ]");
+
   // Pushing ranges around with ShiftPositions reaches the clipping cases
   // that a parse alone never produces.
   JSONRef doc = JSONFromString(u"[\" a b \"]");
   JSONRef element = doc->GetChild(0);
   ASSERT_EQ(Node(element).ValueRange(), Range(3, 7));
-  EXPECT_EQ(element->GetValue(), u"a b");
+  EXPECT_EQ(element->GetValue(), u" a b ");
 
   doc->ShiftPositions(6, 1000); // (3, 1007): runs past the end
-  EXPECT_EQ(element->GetValue(), u"a b \"]");
+  EXPECT_EQ(element->GetValue(), u" a b \"]");
   doc->ShiftPositions(0, 2000); // (2003, 3007): beyond the end
   EXPECT_EQ(element->GetValue(), u"");
   doc->ShiftPositions(2500, -3000); // (2003, 7)

@@ -7,6 +7,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,52 +31,76 @@ std::string Describe(const std::u16string& text) {
   return out;
 }
 
-// The backward scan done literally, one erase or insert at a time on a 1-based view of the text.
-// Slow, but easy to hold against the description line by line.
-std::u16string ReferenceNormalize(std::u16string text) {
-  const std::ptrdiff_t originalLength = static_cast<std::ptrdiff_t>(text.size());
-  auto at = [&text](std::ptrdiff_t p) -> char16_t {
-    return p >= 1 && p <= static_cast<std::ptrdiff_t>(text.size()) ? text[p - 1] : u'\0';
+// The rule written out in two plain steps, slow but easy to hold against its description.
+// First the text is cut into pieces: each character, each escaped backslash, escaped quote and
+// decoded escape, each piece knowing whether it stands inside a string. Then, outside strings,
+// TAB, LF and CR go (the text's last character stays) and a space goes when the next piece left
+// is a space as well.
+std::u16string ReferenceNormalize(const std::u16string& text) {
+  struct Piece {
+    std::u16string text;
+    bool inString;
+    bool layout; // a space, TAB, LF or CR of the text itself
+    bool last;   // the text's last character
   };
   // "$" and the four characters, read as a C string would be: up to the first NUL.
   auto hexValue = [](std::u16string digits) -> std::optional<char16_t> {
-    std::u16string number = u"$" + digits;
-    number = number.substr(0, number.find(u'\0'));
-    if (number.size() < 2)
+    digits = digits.substr(0, digits.find(u'\0'));
+    if (digits.empty())
       return std::nullopt;
     unsigned value = 0;
-    for (std::size_t k = 1; k < number.size(); ++k) {
-      const std::u16string hexDigits = u"0123456789ABCDEF";
-      const std::u16string lowerDigits = u"0123456789abcdef";
-      std::size_t d = hexDigits.find(number[k]);
-      if (d == std::u16string::npos)
-        d = lowerDigits.find(number[k]);
-      if (d == std::u16string::npos)
+    for (const char16_t d : digits) {
+      const std::u16string hexDigits = u"0123456789abcdef";
+      const std::size_t k = hexDigits.find(d >= u'A' && d <= u'F' ? d - u'A' + u'a' : d);
+      if (k == std::u16string::npos)
         return std::nullopt;
-      value = value * 16 + static_cast<unsigned>(d);
+      value = value * 16 + static_cast<unsigned>(k);
     }
     return static_cast<char16_t>(value);
   };
 
-  for (std::ptrdiff_t i = originalLength - 1; i >= 1; --i) {
-    const char16_t c = at(i);
-    if (c == u'\t' || c == u'\n' || c == u'\r') {
-      text.erase(static_cast<std::size_t>(i - 1), 1);
-      continue;
-    }
-    if (c == u' ' && at(i + 1) == u' ')
-      text.erase(static_cast<std::size_t>(i), 1);
-    if (c == u'\\' && (at(i + 1) == u'u' || at(i + 1) == u'U') && i + 4 <= originalLength - 1) {
-      const auto unit = hexValue({at(i + 2), at(i + 3), at(i + 4), at(i + 5)});
-      if (unit) {
-        text.erase(static_cast<std::size_t>(i - 1), 6);
-        text.insert(static_cast<std::size_t>(i - 1), 1, *unit);
-        if (*unit == u'"' || *unit == u'\\')
-          text.insert(static_cast<std::size_t>(i - 1), 1, u'\\');
-      }
+  const std::size_t n = text.size();
+  std::vector<Piece> pieces;
+  bool inString = false;
+  for (std::size_t i = 0; i < n;) {
+    const char16_t c = text[i];
+    const bool isLayout = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    if (c == u'\\' && i + 1 < n && text[i + 1] == u'\\') {
+      pieces.push_back({u"\\\\", inString, false, false});
+      i += 2;
+    } else if (c == u'\\' && i + 6 <= n && (text[i + 1] == u'u' || text[i + 1] == u'U') &&
+               hexValue(text.substr(i + 2, 4))) {
+      const char16_t unit = *hexValue(text.substr(i + 2, 4));
+      const bool needsEscape = unit == u'"' || unit == u'\\';
+      pieces.push_back({needsEscape ? std::u16string{u'\\', unit} : std::u16string(1, unit),
+                        inString, false, false});
+      i += 6;
+    } else if (c == u'\\' && i + 1 < n && text[i + 1] == u'"') {
+      pieces.push_back({u"\\\"", inString, false, false});
+      i += 2;
+    } else {
+      if (c == u'"')
+        inString = !inString;
+      pieces.push_back({std::u16string(1, c), inString && c != u'"', isLayout, i == n - 1});
+      ++i;
     }
   }
-  return text;
+  std::vector<Piece> kept;
+  for (const Piece& piece : pieces) {
+    if (!piece.inString && piece.layout && piece.text != u" " && !piece.last)
+      continue;
+    kept.push_back(piece);
+  }
+  std::u16string result;
+  for (std::size_t k = 0; k < kept.size(); ++k) {
+    const bool rawSpace = !kept[k].inString && kept[k].layout && kept[k].text == u" ";
+    const bool nextRawSpace = k + 1 < kept.size() && !kept[k + 1].inString && kept[k + 1].layout &&
+                              kept[k + 1].text == u" ";
+    if (rawSpace && nextRawSpace)
+      continue;
+    result += kept[k].text;
+  }
+  return result;
 }
 
 void ExpectSameAsReferenceOnRandomTexts(const std::u16string& alphabet, unsigned seed, int cases) {
@@ -103,19 +128,27 @@ TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanOnRandomTexts) {
   ExpectSameAsReferenceOnRandomTexts(alphabet, 20240601u, 100000);
 }
 
-TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanWhenDecodedCharactersFormNewEscapes) {
-  // These digits spell backslash (5C), "u" (75), "U" (55), space (20) and the removed controls
-  // (09, 0A, 0D), so decoded characters meet backslashes, spaces and further escapes.
-  const std::u16string alphabet{u'\\', u'u', u'U', u'0', u'5', u'7', u'C',
-                                u'2',  u'9', u'A', u'D', u' ', u'\n'};
+TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanWhenDecodedCharactersMeetTheirNeighbours) {
+  // These digits spell backslash (5C), quote (22), "u" (75), space (20) and the removed controls
+  // (09, 0A, 0D), so decoded characters stand next to backslashes, quotes, spaces and escapes.
+  const std::u16string alphabet{u'\\', u'u', u'U', u'0', u'5',  u'7', u'C', u'2',
+                                u'9',  u'A', u'D', u' ', u'\n', u'"', u'\t'};
   ExpectSameAsReferenceOnRandomTexts(alphabet, 77u, 30000);
+}
+
+TEST(NormalizeText, GivesTheSameTextAsTheLiteralScanOnRandomDocuments) {
+  // Strings with runs of spaces, line breaks and escaped backslashes between brackets and commas.
+  const std::u16string alphabet{u'{',  u'}',  u'[',  u']', u',', u':',  u'"',
+                                u'"',  u'\\', u'\\', u' ', u' ', u'\t', u'\r',
+                                u'\n', u'u',  u'0',  u'0', u'4', u'1',  u'x'};
+  ExpectSameAsReferenceOnRandomTexts(alphabet, 9001u, 50000);
 }
 
 TEST(NormalizeText, RemovesLineBreaksAndShrinksIndentationOfAFourLineFile) {
   const std::u16string file = u"{\r\n  \"a\": 1,\r\n  \"b\": \"x  y\"\r\n}\r\n";
   const std::u16string result = Normalized(file);
-  EXPECT_EQ(result, u"{ \"a\": 1, \"b\": \"x y\"}\n");
-  EXPECT_EQ(result.size(), 22u);
+  EXPECT_EQ(result, u"{ \"a\": 1, \"b\": \"x  y\"}\n");
+  EXPECT_EQ(result.size(), 23u);
 }
 
 TEST(NormalizeText, RemovesControlsEverywhereButInTheLastPosition) {
@@ -136,8 +169,7 @@ TEST(NormalizeText, LeavesEmptyAndOneCharacterTextsAlone) {
   EXPECT_EQ(Normalized(std::u16string(1, u'\0')), std::u16string(1, u'\0'));
 }
 
-TEST(NormalizeText, ShrinksEveryRunOfSpacesToOneSpace) {
-  EXPECT_EQ(Normalized(u"\"a  b\""), u"\"a b\"");
+TEST(NormalizeText, ShrinksRunsOfSpacesBetweenTokensToOneSpace) {
   EXPECT_EQ(Normalized(u"     "), u" ");
   EXPECT_EQ(Normalized(u"   [ 1 ,  2 ]   "), u" [ 1 , 2 ] ");
   // Spaces that meet once a control between them is gone are a pair as well.
@@ -161,9 +193,35 @@ TEST(NormalizeText, DecodesAnEscapeEndingAtTheLastCharacterButNotOneCutShort) {
   EXPECT_EQ(Normalized(u"\\u"), u"\\u");
 }
 
-TEST(NormalizeText, DecodesAnEscapeWhoseDigitsWereSplitByControls) {
-  EXPECT_EQ(Normalized(u"\\u00\n41"), u"A");
-  EXPECT_EQ(Normalized(u"\\u\r\n0041"), u"A");
+TEST(NormalizeText, KeepsEveryCharacterInsideStringsAsItStands) {
+  EXPECT_EQ(Normalized(u"\"a  b\""), u"\"a  b\"");
+  EXPECT_EQ(Normalized(u"{\"  k  \" : \"   lead\", \"t\":\"trail  \"}"),
+            u"{\"  k  \" : \"   lead\", \"t\":\"trail  \"}");
+  EXPECT_EQ(Normalized(u"[\"a\tb\r\nc\", \t\"\n\"]"), u"[\"a\tb\r\nc\", \"\n\"]");
+  // An escaped quote does not end the string; an escaped backslash before a quote does not
+  // keep it open.
+  EXPECT_EQ(Normalized(u"[\"a\\\"  b\",  \"c\\\\\",  \"  d\"]"),
+            u"[\"a\\\"  b\", \"c\\\\\", \"  d\"]");
+  // A string left open at the end keeps the rest of the text as it stands.
+  EXPECT_EQ(Normalized(u"[1,  \"x  \t\n"), u"[1, \"x  \t\n");
+}
+
+TEST(NormalizeText, TakesATextAsTheContentOfAnOpenStringWhenAsked) {
+  std::u16string content = u"a  b\t\\u0041  \\\"  c";
+  ujson::NormalizeText(content, true);
+  EXPECT_EQ(content, u"a  b\tA  \\\"  c");
+  // A quote closes the string; what follows is outside it.
+  std::u16string closed = u"x  \"  ,\t \"  y";
+  ujson::NormalizeText(closed, true);
+  EXPECT_EQ(closed, u"x  \" , \"  y");
+}
+
+TEST(NormalizeText, TakesTheFourCharactersAfterAnEscapeAsTheyStand) {
+  // Controls between the digits are no digits, inside strings and out; the text that is left
+  // once they are gone is not looked at again.
+  EXPECT_EQ(Normalized(u"\"\\u00\n41\""), u"\"\\u00\n41\"");
+  EXPECT_EQ(Normalized(u"\\u00\n41"), u"\\u0041");
+  EXPECT_EQ(Normalized(u"\\u\r\n0041"), u"\\u0041");
 }
 
 TEST(NormalizeText, EndsTheDigitsAtANulAndStillRemovesSixCharacters) {
@@ -174,21 +232,21 @@ TEST(NormalizeText, EndsTheDigitsAtANulAndStillRemovesSixCharacters) {
   EXPECT_EQ(Normalized(noDigit), noDigit);
 }
 
-TEST(NormalizeText, MeasuresTheRoomForDigitsAgainstTheOriginalLength) {
-  // Once the two TABs are gone "\u41" is only four characters long, but the escape fitted in the
-  // original text, so it is decoded with the two positions past the end read as NUL.
-  EXPECT_EQ(Normalized(u"\\u4\t\t1"), u"A");
+TEST(NormalizeText, NeedsAllFourDigitsInsideTheText) {
+  EXPECT_EQ(Normalized(u"\\u4\t\t1"), u"\\u41");
   // Here the last position holds a TAB, which is no hex digit.
   EXPECT_EQ(Normalized(u"\\u41\t\t"), u"\\u41\t");
 }
 
-TEST(NormalizeText, LetsADecodedCharacterCompleteAnEscapeToItsLeft) {
-  // "\u0075" is "u": it joins the backslash before it into "\u0041".
-  EXPECT_EQ(Normalized(u"\\\\u00750041"), u"A");
-  // Two levels deep.
-  EXPECT_EQ(Normalized(u"\\\\\\u0075007500C9"), u"\u00C9");
-  // A backslash before an escape does not protect it.
-  EXPECT_EQ(Normalized(u"\"\\\\u0041\""), u"\"\\A\"");
+TEST(NormalizeText, StartsAnEscapeOnlyAfterAnEvenRunOfBackslashes) {
+  // An escaped backslash and then the letters u0000: a strict reader reads six characters.
+  EXPECT_EQ(Normalized(u"[\"\\\\u0000\"]"), u"[\"\\\\u0000\"]");
+  EXPECT_EQ(Normalized(u"\"\\\\\\u0041\""), u"\"\\\\A\"");
+  EXPECT_EQ(Normalized(u"\"\\\\\\\\u0041\""), u"\"\\\\\\\\u0041\"");
+  EXPECT_EQ(Normalized(u"\"\\\\\\\\\\u0041\""), u"\"\\\\\\\\A\"");
+  // A decoded "u" never joins a backslash before it into a further escape.
+  EXPECT_EQ(Normalized(u"\\\\u00750041"), u"\\\\u00750041");
+  EXPECT_EQ(Normalized(u"\\\\\\u00750041"), u"\\\\u0041");
 }
 
 TEST(NormalizeText, WritesADecodedQuoteOrBackslashAsItsTwoCharacterEscape) {
@@ -205,8 +263,9 @@ TEST(NormalizeText, WritesADecodedQuoteOrBackslashAsItsTwoCharacterEscape) {
 TEST(NormalizeText, KeepsDecodedControlsAndSpacesThatTheScanHasPassed) {
   EXPECT_EQ(Normalized(u"a\\u000Ab"), u"a\nb");
   EXPECT_EQ(Normalized(u"\\u0020 "), u"  ");
-  // A real space before a decoded one is still a pair.
-  EXPECT_EQ(Normalized(u" \\u0020"), u" ");
+  // A decoded space is no layout: it never pairs with a space of the text.
+  EXPECT_EQ(Normalized(u" \\u0020"), u"  ");
+  EXPECT_EQ(Normalized(u"[1,\\u0009 2]"), u"[1,\t 2]");
 }
 
 TEST(NormalizeText, DecodesTheEscapesOfASurrogatePairIntoThePair) {
@@ -261,12 +320,18 @@ TEST(NormalizeText, HandlesHugeTextsOfTheCharactersThatNeedWork) {
   EXPECT_EQ(escapes.size(), size / 12);
   EXPECT_EQ(escapes.find_first_not_of(u'A'), std::u16string::npos);
 
-  // Each decoded "u" completes the escape to its left, all the way down.
-  const std::size_t depth = 500'000;
-  std::u16string nested =
-      std::u16string(depth, u'\\') + u'u' + Repeated(u"0075", depth - 1) + u"0041";
-  ujson::NormalizeText(nested);
-  EXPECT_EQ(nested, u"A");
+  // A long run of backslashes before an escape: the pairs stay, the odd one out decodes.
+  const std::size_t depth = 500'001;
+  std::u16string run = std::u16string(depth, u'\\') + u"u0041";
+  ujson::NormalizeText(run);
+  EXPECT_EQ(run.size(), depth);
+  EXPECT_TRUE(run.back() == u'A' && run.find_first_not_of(u'\\') == depth - 1);
+
+  // 20 MB inside one string: spaces, controls and all stay.
+  const std::u16string inString = u'"' + Repeated(u" \t\r\n", size / 4) + u'"';
+  std::u16string kept = inString;
+  ujson::NormalizeText(kept);
+  EXPECT_TRUE(kept == inString);
 }
 
 } // namespace

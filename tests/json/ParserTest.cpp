@@ -51,12 +51,12 @@ TEST(Parser, RecordsTheRangesOfAnObjectWithAStringAndAnArrayMember) {
 
 TEST(Parser, ParsesTheNormalisedTextOfAFileWithLineBreaksAndIndentation) {
   JSONRef doc = JSONFromString(u"{\r\n  \"a\": 1,\r\n  \"b\": \"x  y\"\r\n}\r\n");
-  EXPECT_EQ(Node(doc).Owner()->FText, u"{ \"a\": 1, \"b\": \"x y\"}\n");
-  ExpectNode(doc, {jt_object, 0, Range(1, 21), Range(0, 0), Range(1, 21)});
+  EXPECT_EQ(Node(doc).Owner()->FText, u"{ \"a\": 1, \"b\": \"x  y\"}\n");
+  ExpectNode(doc, {jt_object, 0, Range(1, 22), Range(0, 0), Range(1, 22)});
   ASSERT_EQ(doc->GetCount(), 2);
   ExpectNode(doc->GetChild(0), {jt_variant, 1, Range(3, 8), Range(4, 4), Range(8, 8)});
-  ExpectNode(doc->GetChild(1), {jt_string, 1, Range(11, 20), Range(12, 12), Range(17, 19)});
-  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"x y");
+  ExpectNode(doc->GetChild(1), {jt_string, 1, Range(11, 21), Range(12, 12), Range(17, 20)});
+  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"x  y");
 }
 
 TEST(Parser, TextRangesIncludeTheSpacesThatEndValues) {
@@ -68,12 +68,17 @@ TEST(Parser, TextRangesIncludeTheSpacesThatEndValues) {
   EXPECT_EQ(doc->GetChild(0)->GetText(), u"1");
 }
 
-TEST(Parser, TextsTooShortToHoldAValueLeaveTheDocumentUnparsed) {
-  for (const char16_t* text : {u"", u"{", u"[", u"5", u"\""}) {
+TEST(Parser, TextsWithoutAValueLeaveTheDocumentUnparsed) {
+  for (const char16_t* text : {u"", u" ", u"\n", u" \r\n", u"]", u"}"}) {
     JSONRef doc = JSONFromString(text);
     ExpectNode(doc, {jt_unknown, 0, Range(0, 0), Range(0, 0), Range(0, 0)});
     EXPECT_EQ(doc->GetCount(), 0);
   }
+  // One character is enough for a value: an open container, a digit, a lone quote.
+  EXPECT_EQ(JSONFromString(u"{")->GetJType(), jt_object);
+  EXPECT_EQ(JSONFromString(u"[")->GetCount(), 0);
+  EXPECT_EQ(JSONFromString(u"5")->GetValue(), u"5");
+  EXPECT_EQ(JSONFromString(u"\"")->GetValue(), u"");
 }
 
 TEST(Parser, EmptyAndNestedEmptyContainers) {
@@ -89,20 +94,26 @@ TEST(Parser, EmptyAndNestedEmptyContainers) {
   EXPECT_EQ(nested->GetChild(0)->GetCount(), 0);
 }
 
-TEST(Parser, ABareTopLevelValueNeedsADelimiterToBeRead) {
+TEST(Parser, ADocumentThatIsOneValueShowsIt) {
   JSONRef bare = JSONFromString(u"12");
-  EXPECT_EQ(bare->GetJType(), jt_variant);
-  EXPECT_EQ(Node(bare).ValueRange(), Range(1, -1));
-  EXPECT_EQ(Node(bare).TextRange(), Range(1, -1));
-  EXPECT_EQ(bare->GetValue(), u"");
-  EXPECT_EQ(bare->GetText(), u"");
-
+  ExpectNode(bare, {jt_variant, 0, Range(1, 2), Range(0, 0), Range(1, 2)});
+  EXPECT_EQ(bare->GetValue(), u"12");
+  EXPECT_EQ(bare->GetText(), u"12");
+  ExpectNode(JSONFromString(u"0"), {jt_variant, 0, Range(1, 1), Range(0, 0), Range(1, 1)});
   EXPECT_EQ(JSONFromString(u"12 ")->GetValue(), u"12");
+  EXPECT_EQ(JSONFromString(u"\r\n -0.1\r\n")->GetValue(), u"-0.1");
+  EXPECT_EQ(JSONFromString(u"true\n")->GetText(), u"true");
+  EXPECT_EQ(JSONFromString(u"null")->GetAsString(), u"null");
 
   JSONRef quoted = JSONFromString(u"\"abc\"");
-  EXPECT_EQ(quoted->GetJType(), jt_variant);
-  EXPECT_EQ(quoted->GetValue(), u"");
-  EXPECT_EQ(quoted->GetText(), u"");
+  ExpectNode(quoted, {jt_variant, 0, Range(1, 5), Range(0, 0), Range(2, 4)});
+  EXPECT_EQ(quoted->GetValue(), u"abc");
+  EXPECT_EQ(quoted->GetText(), u"\"abc\"");
+  JSONRef spaced = JSONFromString(u"\n \"  a  \" \n");
+  EXPECT_EQ(spaced->GetJType(), jt_variant);
+  EXPECT_EQ(spaced->GetAsString(), u"  a  ");
+  EXPECT_EQ(spaced->GetText(), u"\"  a  \"");
+  EXPECT_EQ(JSONFromString(u"\"\"")->GetText(), u"\"\"");
 }
 
 TEST(Parser, IgnoresWhateverFollowsTheTopLevelValue) {
@@ -122,9 +133,13 @@ TEST(Parser, CommasAndUnterminatedArraysAreTakenLeniently) {
   EXPECT_EQ(doubled->GetChild(0)->GetValue(), u"1");
   EXPECT_EQ(doubled->GetChild(1)->GetValue(), u",2");
 
-  // A value starting at the last character is never parsed.
-  EXPECT_EQ(JSONFromString(u"[1,2")->GetCount(), 1);
+  // An unterminated array keeps every element, the one at the last character too.
+  JSONRef open = JSONFromString(u"[1,2");
+  ASSERT_EQ(open->GetCount(), 2);
+  EXPECT_EQ(open->GetChild(1)->GetValue(), u"2");
+  EXPECT_EQ(open->GetText(), u"[1,2");
   EXPECT_EQ(JSONFromString(u"[1,2,")->GetCount(), 2);
+  EXPECT_EQ(JSONFromString(u"[\"a\",\"b")->GetChild(1)->GetJType(), jt_variant);
 }
 
 TEST(Parser, ClosingBracketsAreNotMatched) {
@@ -143,11 +158,21 @@ TEST(Parser, AnUnterminatedStringRunsToTheEndAndReadsEmpty) {
   EXPECT_EQ(Node(doc).TextRange(), Range(1, 8)); // ends before the last two characters
 }
 
-TEST(Parser, AMemberWithoutAColonIsDropped) {
+TEST(Parser, AMemberWithoutAColonOrValueKeepsTheClosingBracketOfItsObject) {
+  // The name is no name without its colon; what follows is lost, but the object closes.
   JSONRef doc = JSONFromString(u"{\"a\" 1}");
   EXPECT_EQ(doc->GetJType(), jt_object);
-  EXPECT_EQ(doc->GetCount(), 0);
-  EXPECT_EQ(doc->GetText(), u"");
+  ASSERT_EQ(doc->GetCount(), 1);
+  EXPECT_EQ(doc->GetChild(0)->GetName(), u"");
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"");
+  EXPECT_EQ(doc->GetText(), u"{\"a\" 1}");
+
+  JSONRef empty = JSONFromString(u"{\"n\":}");
+  ASSERT_EQ(empty->GetCount(), 1);
+  EXPECT_EQ(empty->GetChild(0)->GetName(), u"n");
+  EXPECT_EQ(empty->GetChild(0)->GetValue(), u"");
+  EXPECT_EQ(Node(empty->GetChild(0)).ValueRange(), Range(6, 5));
+  EXPECT_EQ(empty->GetText(), u"{\"n\":}");
 }
 
 TEST(Parser, AQuoteEndsAStringUnlessAnOddRunOfBackslashesStandsBeforeIt) {
@@ -178,13 +203,31 @@ TEST(Parser, AQuoteEndsAStringUnlessAnOddRunOfBackslashesStandsBeforeIt) {
   EXPECT_EQ(name->GetChild(0)->GetValue(), u"1");
 }
 
-TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAway) {
+TEST(Parser, ControlCharactersAndSpaceRunsAreNormalisedAwayOutsideStrings) {
   JSONRef joined = JSONFromString(u"[1\t2]");
   ASSERT_EQ(joined->GetCount(), 1);
   EXPECT_EQ(joined->GetChild(0)->GetValue(), u"12");
   EXPECT_EQ(JSONFromString(u"[1,\t2]")->GetCount(), 2);
   EXPECT_EQ(Node(JSONFromString(u"[1]\r\n")).Owner()->FText, u"[1]\n");
-  EXPECT_EQ(JSONFromString(u"[\"a  b\"]")->GetChild(0)->GetValue(), u"a b");
+  EXPECT_EQ(JSONFromString(u"[ \"a  b\" ]")->GetChild(0)->GetValue(), u"a  b");
+}
+
+TEST(Parser, StringsReadExactlyAsTheFileHoldsThem) {
+  JSONRef doc = JSONFromString(
+      u"{\" sp \": \"   lead\", \"t\": \"trail  \", \"one\": \" \", \"raw\": \"a\tb\r\nc\",\n"
+      u"  \"nul\": \"\\u0000\", \"ctl\": \"\\u0012\", \"esc\": \"\\\\u0000\"}");
+  ASSERT_EQ(doc->GetCount(), 7);
+  EXPECT_EQ(doc->GetChild(0)->GetName(), u" sp ");
+  EXPECT_EQ(doc->GetChild(0)->GetValue(), u"   lead");
+  EXPECT_EQ(doc->GetChild(1)->GetValue(), u"trail  ");
+  EXPECT_EQ(doc->GetChild(2)->GetValue(), u" ");
+  EXPECT_EQ(doc->GetChild(3)->GetValue(), u"a\tb\r\nc");
+  EXPECT_EQ(doc->GetChild(4)->GetValue(), std::u16string(1, u'\0'));
+  EXPECT_EQ(doc->GetChild(5)->GetAsString(), u"\x12");
+  // An escaped backslash, then the letters u0000.
+  EXPECT_EQ(doc->GetChild(6)->GetAsString(), u"\\u0000");
+  // Texts stay trimmed: a member's text runs from its name's quote to its value's.
+  EXPECT_EQ(doc->GetChild(1)->GetText(), u"\"t\": \"trail  \"");
 }
 
 TEST(Parser, UnicodeEscapesAreDecodedBeforeParsing) {

@@ -69,4 +69,20 @@ TEST(FindByPosition, FindsNothingOutsideTheNodesText) {
   EXPECT_EQ(JSONFromString(u"")->FindByPosition(0), nullptr);
 }
 
+TEST(Find, FindsTheTextOfStringsAsTheFileHoldsIt) {
+  JSONRef doc = JSONFromString(u"{\r\n  \"a\": \"x  y\",\r\n  \"b  c\": \"tab\there\"\r\n}");
+  ASSERT_EQ(doc->GetCount(), 2);
+  EXPECT_EQ(doc->Find(u"x  y", 0), doc->GetChild(0));
+  EXPECT_EQ(doc->Find(u"b  c", 0), doc->GetChild(1));
+  EXPECT_EQ(doc->Find(u"tab\there", 0), doc->GetChild(1));
+  EXPECT_EQ(doc->Find(u"x y", 0), nullptr);
+}
+
+TEST(FindByPosition, FindsADocumentThatIsOneValue) {
+  for (const char16_t* text : {u"7", u"42", u"\"s\"", u"true\n"}) {
+    JSONRef doc = JSONFromString(text);
+    EXPECT_EQ(doc->FindByPosition(1), doc);
+  }
+}
+
 } // namespace

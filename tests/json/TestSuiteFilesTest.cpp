@@ -41,9 +41,10 @@ JSONRef Load(const fs::path& path) { return JSONFromFile(ujson::Utf8ToUtf16(path
 
 const std::u16string& DocumentText(const JSONRef& node) { return Node(node).Owner()->FText; }
 
-// What reading a range yields: its characters, clipped to the text, without the characters up
-// to code 32 at either end; nothing for a range that is not set.
-std::u16string Cut(const std::u16string& text, TStringElement range) {
+// What reading a range yields: its characters, clipped to the text, and unless the range holds
+// a string's content, without the characters up to code 32 at either end; nothing for a range
+// that is not set.
+std::u16string Cut(const std::u16string& text, TStringElement range, bool exact = false) {
   if (range.Start == 0)
     return {};
   const int64_t first = std::max<int64_t>(range.Start, 1);
@@ -51,6 +52,8 @@ std::u16string Cut(const std::u16string& text, TStringElement range) {
   if (first > last)
     return {};
   std::u16string_view view(text.data() + first - 1, static_cast<size_t>(last - first + 1));
+  if (exact)
+    return std::u16string(view);
   while (!view.empty() && view.front() <= u' ')
     view.remove_prefix(1);
   while (!view.empty() && view.back() <= u' ')
@@ -142,9 +145,17 @@ void ExpectReadableNode(const JSONRef& node, const JSONRef& parent) {
 void ExpectNodeContent(const JSONRef& document, const JSONRef& node) {
   const std::u16string& text = DocumentText(node);
   const TJSONObject& model = Node(node);
-  EXPECT_EQ(node->GetName(), Cut(text, model.NameRange()));
-  EXPECT_EQ(node->GetValue(), Cut(text, model.ValueRange()));
   const std::u16string ownText = node->GetText();
+  // A value holds a string's content when it is a member's string, or when it starts right
+  // after the quote that opens the node's text.
+  int32_t opening = model.TextRange().Start;
+  while (opening >= 1 && opening <= static_cast<int32_t>(text.size()) && text[opening - 1] <= u' ')
+    ++opening;
+  const bool quoted = node->GetJType() == jt_string ||
+                      (node->GetJType() == jt_variant && !ownText.empty() &&
+                       ownText.front() == u'"' && model.ValueRange().Start == opening + 1);
+  EXPECT_EQ(node->GetName(), Cut(text, model.NameRange(), true));
+  EXPECT_EQ(node->GetValue(), Cut(text, model.ValueRange(), quoted));
   EXPECT_EQ(ownText, Cut(text, model.TextRange()));
 
   for (const int32_t position : {node->GetTextStart(), node->GetTextFinish()}) {

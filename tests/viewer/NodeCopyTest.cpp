@@ -52,6 +52,24 @@ TEST(NodeCopyTest, CopiedNamesAndValuesDecodeWindowsPathsAndLineBreaks) {
   EXPECT_EQ(NodePath(*At(doc, {0})), uR"($["C:\\dir\\"])");
 }
 
+TEST(NodeCopyTest, CopiesKeepSpacesAndRawControlsInsideStrings) {
+  // Raw TAB, LF and CR inside strings are no JSON, but common; they stay as the file has them.
+  const JSONRef doc =
+      JSONFromString(u"{\r\n  \" a  b \" : \"  x  y  \",\r\n  \"t\":\"a\tb\r\nc\"\r\n}");
+  EXPECT_EQ(NodeNameText(*At(doc, {0})), u" a  b ");
+  EXPECT_EQ(NodeValueText(*At(doc, {0})), u"  x  y  ");
+  EXPECT_EQ(NodeJsonText(*At(doc, {0})), u"\" a  b \" : \"  x  y  \"");
+  EXPECT_EQ(NodeValueText(*At(doc, {1})), u"a\tb\r\nc");
+  EXPECT_EQ(NodePath(*At(doc, {0})), u"$[\" a  b \"]");
+  // Outside strings the copy of the document stays compact.
+  EXPECT_EQ(NodeJsonText(*doc), u"{ \" a  b \" : \"  x  y  \", \"t\":\"a\tb\r\nc\"}");
+
+  const JSONRef one = JSONFromString(u"\r\n\"  lone  \"\r\n");
+  EXPECT_EQ(NodeValueText(*one), u"  lone  ");
+  EXPECT_EQ(NodeJsonText(*one), u"\"  lone  \"");
+  EXPECT_EQ(NodeValueText(*JSONFromString(u"-0.1")), u"-0.1");
+}
+
 TEST(NodeCopyTest, APathNamesMembersByDotOrQuotedBracketAndElementsByIndex) {
   const JSONRef doc = JSONFromString(
       uR"({"store":{"products":[{"unit price":3,"$id":1,"_x9":2,"9a":0,"q\"b":5,"":6}]}})");

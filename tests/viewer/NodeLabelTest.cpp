@@ -51,6 +51,28 @@ TEST(NodeLabel, ShowsDecodedEscapesAndKeepsEveryLabelOnOneLine) {
   EXPECT_EQ(LabelOfChild(doc, 4).Text, u"dir : \"c:\\t\\\"");
 }
 
+TEST(NodeLabel, ShowsStringsExactlyWithDecodedNamesOnOneLine) {
+  JSONRef doc =
+      JSONFromString(u"{\"a\\\"b\": \"x  y\", \" sp \": [\"  lead\", \"trail \"],"
+                     u" \"raw\": \"t\tl\nr\r\", \"nul\": \"\\u0000\", \"e\\\\u0041\": 1}");
+  ASSERT_EQ(doc->GetCount(), 5);
+  EXPECT_EQ(LabelOfChild(doc, 0).Text, u"a\"b : \"x  y\"");
+  EXPECT_EQ(LabelOfChild(doc, 1).Text, u" sp  [] (2)");
+  EXPECT_EQ(LabelOfChild(doc->GetChild(1), 0).Text, u"  lead");
+  EXPECT_EQ(LabelOfChild(doc->GetChild(1), 1).Text, u"trail ");
+  EXPECT_EQ(LabelOfChild(doc, 2).Text, u"raw : \"t\\tl\\nr\\r\"");
+  EXPECT_EQ(LabelOfChild(doc, 3).Text, u"nul : \"\\u0000\"");
+  EXPECT_EQ(LabelOfChild(doc, 4).Text, u"e\\u0041 : 1");
+}
+
+TEST(NodeLabel, ADocumentThatIsOneValueIsLabelledWithIt) {
+  EXPECT_EQ(NodeLabel(*JSONFromString(u"42")).Text, u"42");
+  EXPECT_EQ(NodeLabel(*JSONFromString(u"0\n")).Text, u"0");
+  EXPECT_EQ(NodeLabel(*JSONFromString(u"\"asd\"")).Text, u"asd");
+  EXPECT_EQ(NodeLabel(*JSONFromString(u" true ")).Text, u"true");
+  EXPECT_EQ(NodeLabel(*JSONFromString(u"\" \"")).Text, u" ");
+}
+
 TEST(NodeLabel, UnparsedNodesShowTheirTextWithoutName) {
   JSONRef empty = JSONFromString(u"");
   const TreeLabel label = NodeLabel(*empty);
