@@ -1,7 +1,6 @@
 #include "viewer/Decimal.h"
 #include "viewer/ViewerMain.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -34,31 +33,44 @@ bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
   if (!start)
     return true;
   tk::TreeUpdateGuard suspended(JSONTreeViewer);
-  // Level by level: when the limit stops it, the levels nearest the start are the ones open.
-  std::deque<tk::TreeNodeHandle> pending{start};
+  // Two passes. The first builds the tree nodes level by level (when the limit stops it, the
+  // levels nearest the start are the ones built) while every node stays shut: a view then
+  // learns of the whole subtree at once instead of relaying out its open rows after each
+  // replaced placeholder, which on a deep chain costs the square of the depth or worse. The
+  // second opens what the first reached, in the same order.
+  std::vector<tk::TreeNodeHandle> reached;
+  std::size_t next = 0;
   std::size_t created = 0;
-  while (!pending.empty()) {
-    const tk::TreeNodeHandle current = pending.front();
-    pending.pop_front();
+  bool complete = true;
+  if (JSONTreeViewer.FirstChild(start))
+    reached.push_back(start);
+  while (next < reached.size()) {
+    const tk::TreeNodeHandle current = reached[next];
     const tk::TreeNodeHandle first = JSONTreeViewer.FirstChild(current);
-    if (!first)
-      continue;
     if (IsPlaceholder(first)) {
       const JSONRef object(static_cast<IJSONObject*>(JSONTreeViewer.Data(current)));
       const std::size_t cost = object ? ExpansionCost(*object) : 0;
-      if (created + cost > ExpandAllLimit) {
-        ShowStatusNote(StoppedNote(ExpandAllLimit));
-        return false;
+      // The start node opens whatever it costs, as a plain expand would.
+      if (current != start && created + cost > ExpandAllLimit) {
+        complete = false;
+        break;
       }
       created += cost;
+      bool allow = true;
+      JSONTreeViewerExpanding(current, allow);
     }
-    JSONTreeViewer.Expand(current);
+    ++next;
     for (tk::TreeNodeHandle child = JSONTreeViewer.FirstChild(current); child;
          child = JSONTreeViewer.NextSibling(child))
       if (JSONTreeViewer.FirstChild(child))
-        pending.push_back(child);
+        reached.push_back(child);
   }
-  return true;
+  // Only the nodes whose children were built: the one that stopped the walk stays shut.
+  for (std::size_t index = 0; index < next; ++index)
+    JSONTreeViewer.Expand(reached[index]);
+  if (!complete)
+    ShowStatusNote(StoppedNote(ExpandAllLimit));
+  return complete;
 }
 
 void TfmMain::CollapseAll(tk::TreeNodeHandle Node) {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -138,6 +139,47 @@ TEST_F(QtViewerKeysTest, PlusMinusAndStarOpenAndShutThroughTheViewer) {
   Press(Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_FALSE(Tree().IsExpanded(a));
   EXPECT_FALSE(Widget().isExpanded(Tree().IndexOf(a)));
+}
+
+TEST_F(QtViewerKeysTest, StarOnADeepChainTellsTheViewOfItsRowsOnceInsteadOfLevelByLevel) {
+  constexpr int kDepth = 100000;
+  OpenInHost(std::string(kDepth, '[') + std::string(kDepth, ']'));
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  const QSignalSpy removals(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeRemoved);
+  const QSignalSpy insertions(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeInserted);
+  Press(Qt::Key_Asterisk, Qt::KeypadModifier);
+  // Opened as deep as the view can lay out, then shut: the limit of new nodes stops the walk
+  // further down (a row and its placeholder per level).
+  tk::TreeNodeHandle node = Top();
+  int open = 0;
+  while (Tree().IsExpanded(node)) {
+    ASSERT_TRUE(Widget().isExpanded(Tree().IndexOf(node)));
+    node = Tree().FirstChild(node);
+    ++open;
+  }
+  EXPECT_EQ(open, tkqt::QtTreeView::kDeepestOpenLevel);
+  EXPECT_NE(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
+  // The top node's placeholder goes and the new subtree comes, each told once: a level at a
+  // time made every change walk all the open rows above it.
+  EXPECT_EQ(removals.count(), 1);
+  EXPECT_EQ(insertions.count(), 1);
+  EXPECT_TRUE(Widget().visualRect(Tree().IndexOf(Top())).isValid());
+}
+
+TEST_F(QtViewerKeysTest, StarOnAFreshHugeArrayOpensItsFirstLevel) {
+  std::string json = "[0";
+  for (int index = 1; index < 1000000; ++index)
+    json += ",0";
+  OpenInHost(json + "]");
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  Press(Qt::Key_Asterisk, Qt::KeypadModifier);
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_TRUE(Widget().isExpanded(TopIndex()));
+  EXPECT_EQ(Tree().Model().rowCount(TopIndex()), 1000000);
+  // Nothing below it was left: Expand all did not stop.
+  EXPECT_EQ(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
 }
 
 TEST_F(QtViewerKeysTest, TheContextMenuOffersTheNodesCommandsAndRunsTheOneChosen) {

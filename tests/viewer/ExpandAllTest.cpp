@@ -76,4 +76,43 @@ TEST_F(ExpandAllTest, ANodeWhoseChildrenAloneExceedTheLimitIsLeftShut) {
   EXPECT_TRUE(Tree().IsExpanded(Child(Top(), 0)));
 }
 
+TEST_F(ExpandAllTest, TheStartNodeOpensWhateverItCostsAsAPlainExpandWould) {
+  Open();
+  std::u16string numbers = u"[0";
+  for (int index = 1; index < 200000; ++index)
+    numbers += u",0";
+  Paste(numbers + u"]");
+  const std::u16string status = Status();
+  EXPECT_TRUE(viewer->ExpandAll(Top()));
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_EQ(Tree().Children(Top()).size(), 200000u);
+  EXPECT_EQ(Status(), status);
+
+  // Below the start the limit holds: each row alone is over it.
+  Paste(Grid(2, 100001));
+  EXPECT_FALSE(viewer->ExpandAll(Top()));
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_FALSE(Tree().IsExpanded(Child(Top(), 0)));
+  EXPECT_EQ(Tree().Children(Child(Top(), 0)).size(), 1u); // its placeholder
+}
+
+TEST_F(ExpandAllTest, ADeepChainOpensLevelByLevelUpToTheLimit) {
+  constexpr int kDepth = 100000;
+  Open();
+  Paste(std::u16string(kDepth, u'[') + std::u16string(kDepth, u']'));
+  const uint64_t before = Tree().InsertCount();
+  EXPECT_FALSE(viewer->ExpandAll(Top()));
+  EXPECT_LE(Tree().InsertCount() - before, TfmMain::ExpandAllLimit);
+  tk::TreeNodeHandle node = Top();
+  std::size_t open = 0;
+  while (Tree().IsExpanded(node)) {
+    node = Tree().FirstChild(node);
+    ++open;
+  }
+  // A row and its placeholder per level.
+  EXPECT_EQ(open, TfmMain::ExpandAllLimit / 2);
+  EXPECT_TRUE(Reports().empty());
+  viewer.reset(); // the deep tree goes without recursion
+}
+
 } // namespace

@@ -211,7 +211,7 @@ void QtTreeView::RaiseExpanding(TreeItem& Item, bool& Allow) {
 
 void QtTreeView::Expand(tk::TreeNodeHandle Node) {
   TreeItem& item = Require(Node);
-  if (item.Children.empty())
+  if (item.Children.empty() || item.Depth > kDeepestOpenLevel)
     return;
   const uint64_t id = item.Id;
   bool allow = true;
@@ -223,6 +223,10 @@ void QtTreeView::Expand(tk::TreeNodeHandle Node) {
   live->Expanded = true;
   if (widget_) {
     model_->Flush();
+    // Opening many nodes while suspended (Expand all): each would otherwise lay out the rows
+    // shown so far again, the square of their number.
+    if (updateDepth_ > 0)
+      widget_->DeferLayout();
     widget_->ExpandAsked(model_->IndexOf(*live));
   }
 }
