@@ -6,11 +6,13 @@
 #include "viewer/qt/QtTreeWidget_qt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -180,6 +182,40 @@ TEST_F(QtViewerKeysTest, StarOnAFreshHugeArrayOpensItsFirstLevel) {
   EXPECT_EQ(Tree().Model().rowCount(TopIndex()), 1000000);
   // Nothing below it was left: Expand all did not stop.
   EXPECT_EQ(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
+}
+
+TEST_F(QtViewerKeysTest, HostKeysEndALabelEditUnchangedAndThenGoToTheHost) {
+  OpenInHost(R"({"a": 1})");
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  const auto openEditor = [this]() -> QLineEdit* {
+    Widget().edit(TopIndex());
+    ProcessEvents();
+    for (QLineEdit* editor : Widget().findChildren<QLineEdit*>())
+      if (editor->isVisible())
+        return editor;
+    return nullptr;
+  };
+  for (const int key : {Qt::Key_N, Qt::Key_P, Qt::Key_Escape, Qt::Key_F2, Qt::Key_F7}) {
+    QLineEdit* editor = openEditor();
+    ASSERT_TRUE(editor) << key;
+    QTest::keyClicks(editor, "xy");
+    hostKeys.keys.clear();
+    QTest::keyClick(editor, static_cast<Qt::Key>(key));
+    ProcessEvents();
+    EXPECT_EQ(Tree().Label(Top()), u" {} (1)") << key;
+    EXPECT_EQ(hostKeys.keys, std::vector<int>{key}) << key;
+    EXPECT_EQ(QApplication::focusWidget(), &Widget()) << key;
+  }
+  // Editing itself stays: other letters type, Shift+N too, and Enter confirms.
+  QLineEdit* editor = openEditor();
+  ASSERT_TRUE(editor);
+  editor->clear();
+  QTest::keyClicks(editor, "ab");
+  QTest::keyClick(editor, 'N', Qt::ShiftModifier);
+  QTest::keyClick(editor, Qt::Key_Return);
+  ProcessEvents();
+  EXPECT_EQ(Tree().Label(Top()), u"abN");
 }
 
 TEST_F(QtViewerKeysTest, TheContextMenuOffersTheNodesCommandsAndRunsTheOneChosen) {
