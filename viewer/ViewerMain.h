@@ -98,6 +98,8 @@ public:
 
 private:
   template <class Load> JSONRef TimedLoad(Load&& Parse);
+  // The status text for a parse of Milliseconds, with the nodes alive now.
+  void WriteLoadStatus(uint32_t Milliseconds);
   bool IsPlaceholder(tk::TreeNodeHandle Node) const;
   // Expands every ancestor of Found top-down, then selects Found and scrolls it into view.
   void RevealNode(const JSONRef& Found);
