@@ -218,6 +218,20 @@ TEST_F(QtViewerKeysTest, HostKeysEndALabelEditUnchangedAndThenGoToTheHost) {
   EXPECT_EQ(Tree().Label(Top()), u"abN");
 }
 
+TEST_F(QtViewerKeysTest, TheFirstKeyAfterTheNextFileActsOnItsTopNode) {
+  OpenInHost(R"({"a": 1})");
+  QApplication::setActiveWindow(&host);
+  Widget().setFocus();
+  ProcessEvents();
+  ASSERT_TRUE(Widget().hasFocus());
+  const TempFile next(".json", R"({"x": [1, 2], "y": 3})");
+  EXPECT_EQ(viewer->AnswerLoadNext(next.Name(), 0), LISTPLUGIN_OK);
+  ProcessEvents();
+  Press(Qt::Key_Right);
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_EQ(Labels(Top()), (std::vector<std::u16string>{u"x [] (2)", u"y : 3"}));
+}
+
 TEST_F(QtViewerKeysTest, TheContextMenuOffersTheNodesCommandsAndRunsTheOneChosen) {
   OpenInHost(R"({"store": {"unit price": 3}})");
   Tree().Expand(Top());

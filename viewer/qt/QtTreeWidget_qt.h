@@ -61,6 +61,7 @@ protected:
   void mouseReleaseEvent(QMouseEvent* Event) override;
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
   bool viewportEvent(QEvent* Event) override;
+  void rowsInserted(const QModelIndex& Parent, int Start, int End) override;
 
 private:
   // A node the user could open now: valid, shut, with children.
