@@ -55,9 +55,16 @@ public:
 protected:
   bool eventFilter(QObject* Object, QEvent* Event) override {
     auto* editor = qobject_cast<QWidget*>(Object);
-    if (!editor || Event->type() != QEvent::KeyPress ||
+    const QEvent::Type type = Event->type();
+    if (!editor || (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
         !IsHostKeyWhileEditing(*static_cast<QKeyEvent*>(Event)))
       return QStyledItemDelegate::eventFilter(Object, Event);
+    if (type == QEvent::ShortcutOverride) {
+      // Left to the parents, as from the tree: the host may act on the key already here, and
+      // the line edit would claim a letter for itself.
+      Event->ignore();
+      return true;
+    }
     // Closed without committing: the label keeps its text.
     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
     if (const QPointer<QWidget> view = qobject_cast<QWidget*>(parent())) {
