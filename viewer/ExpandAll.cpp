@@ -26,6 +26,13 @@ std::u16string StoppedNote(std::size_t Limit) {
   return note;
 }
 
+std::u16string TooDeepNote(std::size_t Levels) {
+  std::u16string note = u"Expand all stopped ";
+  AppendDecimal(note, static_cast<int64_t>(Levels));
+  note += u" levels down";
+  return note;
+}
+
 } // namespace
 
 bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
@@ -38,21 +45,26 @@ bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
   // learns of the whole subtree at once instead of relaying out its open rows after each
   // replaced placeholder, which on a deep chain costs the square of the depth or worse. The
   // second opens what the first reached, in the same order.
-  std::vector<tk::TreeNodeHandle> reached;
+  struct Reached {
+    tk::TreeNodeHandle Node;
+    std::size_t Level; // 1 for the start
+  };
+  std::vector<Reached> reached;
   std::size_t next = 0;
   std::size_t created = 0;
-  bool complete = true;
+  bool tooMany = false;
+  bool tooDeep = false;
   if (JSONTreeViewer.FirstChild(start))
-    reached.push_back(start);
+    reached.push_back({start, 1});
   while (next < reached.size()) {
-    const tk::TreeNodeHandle current = reached[next];
+    const auto [current, level] = reached[next];
     const tk::TreeNodeHandle first = JSONTreeViewer.FirstChild(current);
     if (IsPlaceholder(first)) {
       const JSONRef object(static_cast<IJSONObject*>(JSONTreeViewer.Data(current)));
       const std::size_t cost = object ? ExpansionCost(*object) : 0;
       // The start node opens whatever it costs, as a plain expand would.
       if (current != start && created + cost > ExpandAllLimit) {
-        complete = false;
+        tooMany = true;
         break;
       }
       created += cost;
@@ -61,16 +73,23 @@ bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
     }
     ++next;
     for (tk::TreeNodeHandle child = JSONTreeViewer.FirstChild(current); child;
-         child = JSONTreeViewer.NextSibling(child))
-      if (JSONTreeViewer.FirstChild(child))
-        reached.push_back(child);
+         child = JSONTreeViewer.NextSibling(child)) {
+      if (!JSONTreeViewer.FirstChild(child))
+        continue;
+      if (level == ExpandAllLevels)
+        tooDeep = true;
+      else
+        reached.push_back({child, level + 1});
+    }
   }
   // Only the nodes whose children were built: the one that stopped the walk stays shut.
   for (std::size_t index = 0; index < next; ++index)
-    JSONTreeViewer.Expand(reached[index]);
-  if (!complete)
+    JSONTreeViewer.Expand(reached[index].Node);
+  if (tooMany)
     ShowStatusNote(StoppedNote(ExpandAllLimit));
-  return complete;
+  else if (tooDeep)
+    ShowStatusNote(TooDeepNote(ExpandAllLevels));
+  return !tooMany && !tooDeep;
 }
 
 void TfmMain::CollapseAll(tk::TreeNodeHandle Node) {

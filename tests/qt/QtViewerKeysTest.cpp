@@ -151,8 +151,7 @@ TEST_F(QtViewerKeysTest, StarOnADeepChainTellsTheViewOfItsRowsOnceInsteadOfLevel
   const QSignalSpy removals(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeRemoved);
   const QSignalSpy insertions(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeInserted);
   Press(Qt::Key_Asterisk, Qt::KeypadModifier);
-  // Opened as deep as the view can lay out, then shut: the limit of new nodes stops the walk
-  // further down (a row and its placeholder per level).
+  // Opened down to the deepest level Expand all opens.
   tk::TreeNodeHandle node = Top();
   int open = 0;
   while (Tree().IsExpanded(node)) {
@@ -160,7 +159,7 @@ TEST_F(QtViewerKeysTest, StarOnADeepChainTellsTheViewOfItsRowsOnceInsteadOfLevel
     node = Tree().FirstChild(node);
     ++open;
   }
-  EXPECT_EQ(open, tkqt::QtTreeView::kDeepestOpenLevel);
+  EXPECT_EQ(open, static_cast<int>(TfmMain::ExpandAllLevels));
   EXPECT_NE(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
   // The top node's placeholder goes and the new subtree comes, each told once: a level at a
   // time made every change walk all the open rows above it.
