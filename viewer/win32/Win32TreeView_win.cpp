@@ -507,6 +507,11 @@ LRESULT Win32TreeView::OnBeginLabelEdit(const NMTVDISPINFOW& Notice) {
     const std::u16string label = Label(NodeOf(Notice.item.hItem));
     if (label.size() > static_cast<std::size_t>(::GetWindowTextLengthW(edit)))
       ::SetWindowTextW(edit, WidePointer(label));
+    try {
+      editSubclass_.Install(edit, &EditProc, this);
+    } catch (const tk::ToolkitError&) {
+      // The edit goes on without the host's keys.
+    }
   }
   return FALSE;
 }

@@ -102,6 +102,8 @@ private:
 
   // Input (Win32TreeInput_win.cpp).
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  // The label editor's: the host's keys end the edit unchanged and go on as from the tree.
+  static LRESULT CALLBACK EditProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnCharacter(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   void OnContextMenu(LPARAM LParam);
@@ -147,6 +149,7 @@ private:
   std::wstring scratch_; // zero-terminated labels on their way into the control
 
   WindowSubclass subclass_;
+  WindowSubclass editSubclass_; // the label editor while it is open
   // Set by a key press that is not the tree's: the characters and the release it makes go
   // nowhere.
   bool swallowCharacters_ = false;

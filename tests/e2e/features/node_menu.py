@@ -93,22 +93,29 @@ def _(env):
 def _(env):
     rows = env.file("rows.json", json.dumps({"rows": [{"id": i, "tags": ["a", "b"]}
                                                       for i in range(40000)]}))
-    wide = env.file("wide.json", "[" + ",".join(str(i) for i in range(300000)) + "]")
+    # Over the bound on its own, yet fewer than the rows: Wine's tree control frees its items
+    # in time that grows with the square of their number.
+    wide = env.file("wide.json", "[" + ",".join(str(i) for i in range(120000)) + "]")
     note = "Expand all stopped after 100000 new tree nodes"
     run = host(env, ["no-hooks", "load", winpath(rows), "focus-tree", "key", "Multiply",
                      "children-at", "0.0", "children-at", "0.0.6665", "children-at", "0.0.6666",
-                     "status", "load", winpath(wide), "focus-tree", "select-at", "0",
+                     "status"], timeout=400)
+    # 2 for the top and "rows", 80,000 for the rows and their placeholders, then 3 a row.
+    expect_equal(run.starting("children "),
+                 ["children 0.0: 40000", "children 0.0.6665: 2", "children 0.0.6666: 1"],
+                 "children after the star key", run)
+    statuses = run.starting("status: ")
+    if len(statuses) != 1 or not statuses[0].endswith("  " + note):
+        run.fail(f"the status text does not tell that Expand all stopped: {statuses}")
+    # The fresh wide array opens whole, and nothing below it is left.
+    run = host(env, ["no-hooks", "load", winpath(wide), "focus-tree", "select-at", "0",
                      "menu-plan", "Expand all", "key", "Apps", "menu-done", "children-at", "0",
                      "status"], timeout=400)
-    # 2 for the top and "rows", 80,000 for the rows and their placeholders, then 3 a row. The
-    # fresh wide array opens whole, and nothing below it is left.
-    expect_equal(run.starting("children "),
-                 ["children 0.0: 40000", "children 0.0.6665: 2", "children 0.0.6666: 1",
-                  "children 0: 300000"],
-                 "children after the star key, and after Expand all on 300,000 elements", run)
+    expect_equal(run.starting("children "), ["children 0: 120000"],
+                 "children after Expand all on 120,000 elements", run)
     statuses = run.starting("status: ")
-    if len(statuses) != 2 or not statuses[0].endswith("  " + note) or note in statuses[1]:
-        run.fail(f"the status text does not tell (only) where Expand all stopped: {statuses}")
+    if len(statuses) != 1 or note in statuses[0]:
+        run.fail(f"the status text tells of a stop where there was none: {statuses}")
 
 
 @test("the star key on a chain 100,000 levels deep ends promptly, opened 5,000 levels down")
