@@ -112,6 +112,10 @@ def copied(session, timeout=10.0):
 
 def finish(session):
     """The host exits with 0 and logged no exception."""
+    # Closed only once the host is done with what came before (a viewer closing): Double
+    # Commander itself can fail to tear its panels down when asked to quit in the middle.
+    wait_settled(lambda: session.screenshot().crop(session.geometry(session.main_window)),
+                 interval=0.3, what="the main window to settle before closing it")
     code = session.quit()
     errors = session.errors()
     check(not errors, f"doublecmd.err: {errors}")
@@ -131,7 +135,7 @@ def test_view_expand_close(plugin):
         s.key("Down", "Down", "Right")
         lines_shown(s, window, 7, "after opening list")
         close_viewer(s, window)
-        check(s.main_window in s.windows(), "the main window stays")
+        wait_until(lambda: s.main_window in s.windows(), what="the main window to stay")
         finish(s)
 
 
@@ -246,6 +250,7 @@ def test_edit_ends_on_host_keys(plugin):
         s.type("zz")
         s.key("n")
         viewer_of(s, "b.json")
+        shown_when(s, window, lambda shown: shown.tree, "the tree of b.json")
         # The tree has the keys again: Ctrl+C copies the selected node's value (none is
         # selected in the new file, so the whole document).
         check_equal(copied(s), files["b.json"], "the document after N in the editor")
@@ -324,6 +329,8 @@ def test_cycles(plugin):
         def cycle():
             s.key("F3")
             window = viewer_of(s, "big.json")
+            # As a user does: Esc once the viewer shows its file.
+            shown_when(s, window, lambda shown: shown.tree, "the tree of big.json")
             close_viewer(s, window)
 
         def settled_memory():
