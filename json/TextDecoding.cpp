@@ -37,6 +37,15 @@ std::u16string DecodeUtf8Lenient(std::string_view bytes) {
   return text;
 }
 
+// A UTF-8 file with a few bad bytes (a truncated copy, one byte of another encoding pasted in)
+// still reads as UTF-8. Text in a single-byte code page rarely forms a valid sequence by
+// chance: its letters above 127 are mostly followed by ASCII or by other letters, which are
+// no continuation bytes, so there the ill-formed sequences outnumber the well-formed ones.
+bool TakenAsUtf8(const Utf8Tally& tally) {
+  constexpr std::size_t kWellFormedPerIllFormed = 4;
+  return tally.IllFormed == 0 || tally.WellFormed / kWellFormedPerIllFormed >= tally.IllFormed;
+}
+
 bool StartsWith(std::string_view bytes, std::string_view mark) {
   return bytes.substr(0, mark.size()) == mark;
 }
@@ -52,16 +61,17 @@ std::u16string DecodeFileBytes(std::string_view bytes) {
   if (StartsWith(bytes, "\xFE\xFF"sv))
     return DecodeUtf16(bytes.substr(2), true);
 
-  // One pass both validates and decodes. Pure ASCII keeps this result too: every ANSI code page
+  // One pass both judges and decodes. Pure ASCII keeps this result too: every ANSI code page
   // maps ASCII bytes to themselves.
   std::u16string text(bytes.size(), u'\0');
-  const auto written = DecodeUtf8(bytes, text.data(), Utf8Errors::Stop);
-  if (!written) {
+  Utf8Tally tally;
+  const std::size_t written = *DecodeUtf8(bytes, text.data(), Utf8Errors::Replace, &tally);
+  if (!TakenAsUtf8(tally)) {
     // Release the attempt before the ANSI text of the same size is built.
     std::u16string().swap(text);
     return AnsiToUtf16(bytes);
   }
-  ShrinkTo(text, *written);
+  ShrinkTo(text, written);
   return text;
 }
 

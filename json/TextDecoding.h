@@ -7,7 +7,9 @@ namespace ujson {
 
 // Turns the bytes of a file into text. A byte-order mark (UTF-8, UTF-16LE or UTF-16BE) decides
 // the encoding and is dropped; ill-formed sequences then become U+FFFD. Without a mark, bytes
-// that are well-formed UTF-8 are read as UTF-8 and anything else with the ANSI code page.
+// are read as UTF-8 when they are well-formed UTF-8, or when its well-formed multi-byte
+// sequences outnumber the ill-formed ones at least four to one (each ill-formed one then
+// becomes U+FFFD); anything else is read with the ANSI code page.
 std::u16string DecodeFileBytes(std::string_view bytes);
 
 } // namespace ujson

@@ -44,7 +44,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 } // namespace
 
-std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf8Errors errors) {
+std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf8Errors errors,
+                                      Utf8Tally* tally) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
@@ -100,10 +101,14 @@ std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf
     if (length == 0 || matched < length) {
       if (errors == Utf8Errors::Stop)
         return std::nullopt;
+      if (tally)
+        ++tally->IllFormed;
       out[o++] = kReplacement;
       i += matched;
       continue;
     }
+    if (tally)
+      ++tally->WellFormed;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));

@@ -11,11 +11,14 @@ template <class Load> JSONRef TfmMain::TimedLoad(Load&& Parse) {
   const uint32_t started = app_.TickCount();
   JSONRef document = Parse();
   const uint32_t finished = app_.TickCount();
-  // Read now, before the caller lets the previous document go: it still counts.
-  const int64_t live = JSONInstanceCount;
-  loadStatus_ = StatusText(ElapsedTicks(started, finished), live, ujson::DecimalSeparator());
-  StatusBar1.SetText(loadStatus_);
+  // Written now, before the caller lets the previous document go: it still counts.
+  WriteLoadStatus(ElapsedTicks(started, finished));
   return document;
+}
+
+void TfmMain::WriteLoadStatus(uint32_t Milliseconds) {
+  loadStatus_ = StatusText(Milliseconds, JSONInstanceCount, ujson::DecimalSeparator());
+  StatusBar1.SetText(loadStatus_);
 }
 
 JSONRef TfmMain::LoadFile(const std::u16string& AFileName) {

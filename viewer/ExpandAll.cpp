@@ -1,7 +1,6 @@
 #include "viewer/Decimal.h"
 #include "viewer/ViewerMain.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,13 @@ std::u16string StoppedNote(std::size_t Limit) {
   return note;
 }
 
+std::u16string TooDeepNote(std::size_t Levels) {
+  std::u16string note = u"Expand all stopped ";
+  AppendDecimal(note, static_cast<int64_t>(Levels));
+  note += u" levels down";
+  return note;
+}
+
 } // namespace
 
 bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
@@ -34,31 +40,56 @@ bool TfmMain::ExpandAll(tk::TreeNodeHandle Node) {
   if (!start)
     return true;
   tk::TreeUpdateGuard suspended(JSONTreeViewer);
-  // Level by level: when the limit stops it, the levels nearest the start are the ones open.
-  std::deque<tk::TreeNodeHandle> pending{start};
+  // Two passes. The first builds the tree nodes level by level (when the limit stops it, the
+  // levels nearest the start are the ones built) while every node stays shut: a view then
+  // learns of the whole subtree at once instead of relaying out its open rows after each
+  // replaced placeholder, which on a deep chain costs the square of the depth or worse. The
+  // second opens what the first reached, in the same order.
+  struct Reached {
+    tk::TreeNodeHandle Node;
+    std::size_t Level; // 1 for the start
+  };
+  std::vector<Reached> reached;
+  std::size_t next = 0;
   std::size_t created = 0;
-  while (!pending.empty()) {
-    const tk::TreeNodeHandle current = pending.front();
-    pending.pop_front();
+  bool tooMany = false;
+  bool tooDeep = false;
+  if (JSONTreeViewer.FirstChild(start))
+    reached.push_back({start, 1});
+  while (next < reached.size()) {
+    const auto [current, level] = reached[next];
     const tk::TreeNodeHandle first = JSONTreeViewer.FirstChild(current);
-    if (!first)
-      continue;
     if (IsPlaceholder(first)) {
       const JSONRef object(static_cast<IJSONObject*>(JSONTreeViewer.Data(current)));
       const std::size_t cost = object ? ExpansionCost(*object) : 0;
-      if (created + cost > ExpandAllLimit) {
-        ShowStatusNote(StoppedNote(ExpandAllLimit));
-        return false;
+      // The start node opens whatever it costs, as a plain expand would.
+      if (current != start && created + cost > ExpandAllLimit) {
+        tooMany = true;
+        break;
       }
       created += cost;
+      bool allow = true;
+      JSONTreeViewerExpanding(current, allow);
     }
-    JSONTreeViewer.Expand(current);
+    ++next;
     for (tk::TreeNodeHandle child = JSONTreeViewer.FirstChild(current); child;
-         child = JSONTreeViewer.NextSibling(child))
-      if (JSONTreeViewer.FirstChild(child))
-        pending.push_back(child);
+         child = JSONTreeViewer.NextSibling(child)) {
+      if (!JSONTreeViewer.FirstChild(child))
+        continue;
+      if (level == ExpandAllLevels)
+        tooDeep = true;
+      else
+        reached.push_back({child, level + 1});
+    }
   }
-  return true;
+  // Only the nodes whose children were built: the one that stopped the walk stays shut.
+  for (std::size_t index = 0; index < next; ++index)
+    JSONTreeViewer.Expand(reached[index].Node);
+  if (tooMany)
+    ShowStatusNote(StoppedNote(ExpandAllLimit));
+  else if (tooDeep)
+    ShowStatusNote(TooDeepNote(ExpandAllLevels));
+  return !tooMany && !tooDeep;
 }
 
 void TfmMain::CollapseAll(tk::TreeNodeHandle Node) {

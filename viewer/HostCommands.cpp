@@ -1,4 +1,5 @@
 #include "viewer/ListerProtocol.h"
+#include "viewer/StatusText.h"
 #include "viewer/ViewerMain.h"
 
 #include <exception>
@@ -50,16 +51,21 @@ void TfmMain::ApplyShowFlags(int ShowFlags) {
 
 bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   JSONRef document;
+  const uint32_t started = app_.TickCount();
   try {
-    document = LoadFile(FileName);
+    document = JSONFromFile(FileName);
   } catch (const std::exception&) {
     // The host then offers the file to other plugins or its own viewer; a box would be in the
-    // way of that.
+    // way of that. The viewer keeps its file and status.
     return false;
   }
+  const uint32_t elapsed = ElapsedTicks(started, app_.TickCount());
   uFileToView = FileName;
   FRootObj = std::move(document);
   ShowObject(tk::NoNode, FRootObj);
+  // Counted once the previous file is let go: the viewer shows one file, and its count must
+  // not hold the one it replaced.
+  WriteLoadStatus(elapsed);
   ApplyShowFlags(ShowFlags);
   return true;
 }

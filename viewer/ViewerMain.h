@@ -69,11 +69,14 @@ public:
   bool CopySelectedPath();
   bool CopySelectedJson();
   // Opens the whole subtree below Node (NoNode: the selected node), creating at most
-  // ExpandAllLimit tree nodes, placeholders included; false when it stopped at the limit, which
-  // the status text then tells.
+  // ExpandAllLimit tree nodes below Node's own children, placeholders included, and opening at
+  // most ExpandAllLevels levels, Node's own included; false when it stopped at a limit, which
+  // the status text then tells. The tree controls lay out and free their rows with one call
+  // per level on the host's stack, so a deeper chain would overflow it.
   bool ExpandAll(tk::TreeNodeHandle Node);
   void CollapseAll(tk::TreeNodeHandle Node);
   static constexpr std::size_t ExpandAllLimit = 100000;
+  static constexpr std::size_t ExpandAllLevels = 5000;
 
   // The host's calls, answered with the lister interface's results. None of them throws: a
   // failure goes to the application's exception handler and answers LISTPLUGIN_ERROR.
@@ -98,6 +101,8 @@ public:
 
 private:
   template <class Load> JSONRef TimedLoad(Load&& Parse);
+  // The status text for a parse of Milliseconds, with the nodes alive now.
+  void WriteLoadStatus(uint32_t Milliseconds);
   bool IsPlaceholder(tk::TreeNodeHandle Node) const;
   // Expands every ancestor of Found top-down, then selects Found and scrolls it into view.
   void RevealNode(const JSONRef& Found);

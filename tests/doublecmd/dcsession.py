@@ -34,6 +34,28 @@ def wait_until(predicate, timeout=10.0, interval=0.1, what="the condition"):
         time.sleep(interval)
 
 
+def wait_settled(read, timeout=10.0, interval=0.15, what="the screen to settle",
+                 same=lambda a, b: a == b):
+    """Polls read until two values in a row are the same, and returns the last: the host has
+    finished drawing (or freeing) what it was busy with. Failure after timeout."""
+    deadline = time.monotonic() + timeout
+    last = read()
+    while True:
+        time.sleep(interval)
+        value = read()
+        if same(last, value):
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        last = value
+
+
+def wait_changed(read, before, timeout=10.0, what="a change on screen"):
+    """Polls read until it differs from before, then until it settles; returns that value."""
+    wait_until(lambda: read() != before, timeout=timeout, what=what)
+    return wait_settled(read, timeout=timeout, what=what)
+
+
 def config_xml(plugin):
     """A doublecmd.xml holding only the lister plugin entry; the host fills in the rest."""
     path = (plugin.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;"))
@@ -62,6 +84,14 @@ class Image:
     def at(self, x, y):
         i = 3 * (y * self.width + x)
         return tuple(self.pixels[i:i + 3])
+
+    def crop(self, box):
+        """The pixels of box (x, y, width, height) as bytes, for comparing two screenshots."""
+        x, y, w, h = box
+        x0, x1 = max(0, x), min(self.width, x + w)
+        rows = range(max(0, y), min(self.height, y + h))
+        return b"".join(self.pixels[3 * (r * self.width + x0):3 * (r * self.width + x1)]
+                        for r in rows)
 
     def count(self, box, predicate):
         """Pixels inside box (x0, y0, x1, y1), exclusive ends, for which predicate holds."""
@@ -175,7 +205,9 @@ class Session:
             start_new_session=True)
         self.main_window = wait_until(self._find_main_window, timeout=30,
                                       what="the main window of Double Commander")
-        time.sleep(0.5)
+        # Its file list drawn: the window's pixels stop changing.
+        wait_settled(lambda: self.screenshot().crop(self.geometry(self.main_window)),
+                     timeout=30, what="the main window to be drawn")
 
     def _find_main_window(self):
         if self.host.poll() is not None:
@@ -293,24 +325,23 @@ class Session:
 
     def click(self, x, y, button=1):
         # No --sync: it waits for the pointer to move, which never happens when it is there.
+        # The X server keeps the order of the pointer's move and the click.
         self.run(["xdotool", "mousemove", str(x), str(y)])
-        time.sleep(0.1)
         self.run(["xdotool", "click", str(button)])
 
-    def key(self, *keys, delay=0.3):
+    # Keys and text only go in: the X server queues them in order, and whoever sends them waits
+    # for what they do to show (a title, the clipboard, the screen).
+    def key(self, *keys):
         self.run(["xdotool", "key", "--delay", "80", *keys])
-        time.sleep(delay)
 
-    def type(self, text, delay=0.3):
+    def type(self, text):
         self.run(["xdotool", "type", "--delay", "40", text])
-        time.sleep(delay)
 
     def click_file_list(self):
         """Gives the main window the focus and clicks into its left file list."""
         self.focus_main()
         x, y, w, h = self.geometry(self.main_window)
         self.click(x + w // 4, y + h // 2)
-        time.sleep(0.2)
 
     def select_file(self, name):
         """Moves the file list's cursor to name: Home, then down through the sorted names."""
@@ -320,7 +351,7 @@ class Session:
         # The list starts with the ".." entry.
         index = names.index(name) + 1
         if index:
-            self.key(*(["Down"] * index), delay=0.2)
+            self.key(*(["Down"] * index))
 
 
 class _ClientMessage(ctypes.Structure):

@@ -13,20 +13,24 @@ import os
 import signal
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from dcsession import Failure, Session, wait_until  # noqa: E402
+from dcsession import Failure, Session, wait_changed, wait_settled, wait_until  # noqa: E402
+
+
+def window_pixels(session, window):
+    return session.screenshot().crop(session.geometry(window))
 
 
 def open_file(session, name):
     session.select_file(name)
-    session.key("F3", delay=1.0)
+    session.key("F3")
     path = os.path.join(session.folder, name)
     window = wait_until(lambda: next(iter(session.windows(name=f"^{path}$")), None),
                         timeout=20, what="the viewer window")
-    time.sleep(0.5)
+    # Drawn once its pixels stop changing.
+    wait_settled(lambda: window_pixels(session, window), timeout=20, what="the viewer to draw")
     return window
 
 
@@ -49,7 +53,13 @@ def main():
         if args.screenshot:
             with Session(args.plugin, links=links) as session:
                 window = open_file(session, name)
-                session.key("Right", delay=0.8)
+                before = window_pixels(session, window)
+                session.key("Right")
+                try:
+                    wait_changed(lambda: window_pixels(session, window), before, timeout=5,
+                                 what="the top node to open")
+                except Failure:
+                    pass  # a top node without children does not open
                 x, y, w, h = session.geometry(window)
                 full = args.screenshot + ".full.png"
                 session.screenshot(full)

@@ -91,7 +91,8 @@ TEST(TextDecoding, BytesThatAreNotUtf8WithoutAMarkDecodeByTheAnsiCodePage) {
     CodePageGuard cp(1252);
     EXPECT_EQ(DecodeFileBytes("caf\xE9"), u"café");
     EXPECT_EQ(DecodeFileBytes("\x80\x81"), u"\u20AC\u0081");
-    // One bad byte sends the whole input, its valid UTF-8 included, to the code page.
+    // Bad bytes as common as the good sequences send the whole input, its valid UTF-8
+    // included, to the code page.
     EXPECT_EQ(DecodeFileBytes("Gr\xC3\xBC\xC3\x9F\x65 caf\xE9"), u"GrÃ¼ÃŸe café");
     // A sequence cut off at the end is not UTF-8 either.
     EXPECT_EQ(DecodeFileBytes("abc\xC3"), u"abcÃ");
@@ -105,6 +106,39 @@ TEST(TextDecoding, BytesThatAreNotUtf8WithoutAMarkDecodeByTheAnsiCodePage) {
     EXPECT_EQ(DecodeFileBytes("caf\xE9"), u"cafй");
     EXPECT_EQ(DecodeFileBytes("\xCF\xF0\xE8\xE2\xE5\xF2"), u"Привет");
   }
+}
+
+TEST(TextDecoding, Utf8ButForAFewBadBytesDecodesAsUtf8WithAReplacementForEach) {
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"; // Привет
+  for (uint32_t codePage : {1251u, 1252u}) {
+    CodePageGuard cp(codePage);
+    // One stray byte, a sequence cut short, a lone continuation byte.
+    EXPECT_EQ(DecodeFileBytes("{\"" + privet + "\": \"\xFF" + privet + "\"}"),
+              u"{\"Привет\": \"\uFFFDПривет\"}");
+    EXPECT_EQ(DecodeFileBytes(privet + "\xD0" + " " + privet + "\x80"),
+              u"Привет\uFFFD Привет\uFFFD");
+    // The share is what counts: four good sequences carry one bad one, three do not.
+    EXPECT_EQ(DecodeFileBytes("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xFF"), u"Прив\uFFFD");
+  }
+  CodePageGuard cp(1252);
+  EXPECT_EQ(DecodeFileBytes("\xD0\x9F\xD1\x80\xD0\xB8\xFF"), u"ÐŸÑ€Ð¸ÿ");
+}
+
+TEST(TextDecoding, TextInASingleByteCodePageStaysWithTheCodePage) {
+  {
+    // Cyrillic in 1251: capitals are lead bytes, and a few letters and marks continuation
+    // bytes, so some pairs are valid UTF-8 by chance ("ПЁ" is CF A8).
+    CodePageGuard cp(1251);
+    EXPECT_EQ(DecodeFileBytes("{\"\xCF\xA8\xD1\": \"\xC0\xE1\xE2 \xAB\xC5\xB8\xBB\"}"),
+              u"{\"ПЁС\": \"Абв «Её»\"}");
+    EXPECT_EQ(
+        DecodeFileBytes("\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8\xF5 "
+                        "\xEC\xFF\xE3\xEA\xE8\xF5 \xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5"),
+        u"Съешь же ещё этих мягких французских");
+  }
+  CodePageGuard cp(1252);
+  EXPECT_EQ(DecodeFileBytes("{\"na\xEFve\": \"Stra\xDF\xE9 \xC0 la fa\xE7on, \xA9 \xC9t\xE9\"}"),
+            u"{\"naïve\": \"Straßé À la façon, © Été\"}");
 }
 
 TEST(TextDecoding, PureAsciiIncludingControlsAndNulDecodesUnchanged) {

@@ -6,13 +6,16 @@
 #include "viewer/qt/QtTreeWidget_qt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -138,6 +141,94 @@ TEST_F(QtViewerKeysTest, PlusMinusAndStarOpenAndShutThroughTheViewer) {
   Press(Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_FALSE(Tree().IsExpanded(a));
   EXPECT_FALSE(Widget().isExpanded(Tree().IndexOf(a)));
+}
+
+TEST_F(QtViewerKeysTest, StarOnADeepChainTellsTheViewOfItsRowsOnceInsteadOfLevelByLevel) {
+  constexpr int kDepth = 100000;
+  OpenInHost(std::string(kDepth, '[') + std::string(kDepth, ']'));
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  const QSignalSpy removals(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeRemoved);
+  const QSignalSpy insertions(&Tree().Model(), &QAbstractItemModel::rowsAboutToBeInserted);
+  Press(Qt::Key_Asterisk, Qt::KeypadModifier);
+  // Opened down to the deepest level Expand all opens.
+  tk::TreeNodeHandle node = Top();
+  int open = 0;
+  while (Tree().IsExpanded(node)) {
+    ASSERT_TRUE(Widget().isExpanded(Tree().IndexOf(node)));
+    node = Tree().FirstChild(node);
+    ++open;
+  }
+  EXPECT_EQ(open, static_cast<int>(TfmMain::ExpandAllLevels));
+  EXPECT_NE(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
+  // The top node's placeholder goes and the new subtree comes, each told once: a level at a
+  // time made every change walk all the open rows above it.
+  EXPECT_EQ(removals.count(), 1);
+  EXPECT_EQ(insertions.count(), 1);
+  EXPECT_TRUE(Widget().visualRect(Tree().IndexOf(Top())).isValid());
+}
+
+TEST_F(QtViewerKeysTest, StarOnAFreshHugeArrayOpensItsFirstLevel) {
+  std::string json = "[0";
+  for (int index = 1; index < 1000000; ++index)
+    json += ",0";
+  OpenInHost(json + "]");
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  Press(Qt::Key_Asterisk, Qt::KeypadModifier);
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_TRUE(Widget().isExpanded(TopIndex()));
+  EXPECT_EQ(Tree().Model().rowCount(TopIndex()), 1000000);
+  // Nothing below it was left: Expand all did not stop.
+  EXPECT_EQ(viewer->StatusBar1.Text().find(u"stopped"), std::u16string::npos);
+}
+
+TEST_F(QtViewerKeysTest, HostKeysEndALabelEditUnchangedAndThenGoToTheHost) {
+  OpenInHost(R"({"a": 1})");
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  const auto openEditor = [this]() -> QLineEdit* {
+    Widget().edit(TopIndex());
+    ProcessEvents();
+    for (QLineEdit* editor : Widget().findChildren<QLineEdit*>())
+      if (editor->isVisible())
+        return editor;
+    return nullptr;
+  };
+  for (const int key : {Qt::Key_N, Qt::Key_P, Qt::Key_Escape, Qt::Key_F2, Qt::Key_F7}) {
+    QLineEdit* editor = openEditor();
+    ASSERT_TRUE(editor) << key;
+    QTest::keyClicks(editor, "xy");
+    hostKeys.keys.clear();
+    QTest::keyClick(editor, static_cast<Qt::Key>(key));
+    ProcessEvents();
+    EXPECT_EQ(Tree().Label(Top()), u" {} (1)") << key;
+    EXPECT_EQ(hostKeys.keys, std::vector<int>{key}) << key;
+    EXPECT_EQ(QApplication::focusWidget(), &Widget()) << key;
+  }
+  // Editing itself stays: other letters type, Shift+N too, and Enter confirms.
+  QLineEdit* editor = openEditor();
+  ASSERT_TRUE(editor);
+  editor->clear();
+  QTest::keyClicks(editor, "ab");
+  QTest::keyClick(editor, 'N', Qt::ShiftModifier);
+  QTest::keyClick(editor, Qt::Key_Return);
+  ProcessEvents();
+  EXPECT_EQ(Tree().Label(Top()), u"abN");
+}
+
+TEST_F(QtViewerKeysTest, TheFirstKeyAfterTheNextFileActsOnItsTopNode) {
+  OpenInHost(R"({"a": 1})");
+  QApplication::setActiveWindow(&host);
+  Widget().setFocus();
+  ProcessEvents();
+  ASSERT_TRUE(Widget().hasFocus());
+  const TempFile next(".json", R"({"x": [1, 2], "y": 3})");
+  EXPECT_EQ(viewer->AnswerLoadNext(next.Name(), 0), LISTPLUGIN_OK);
+  ProcessEvents();
+  Press(Qt::Key_Right);
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_EQ(Labels(Top()), (std::vector<std::u16string>{u"x [] (2)", u"y : 3"}));
 }
 
 TEST_F(QtViewerKeysTest, TheContextMenuOffersTheNodesCommandsAndRunsTheOneChosen) {

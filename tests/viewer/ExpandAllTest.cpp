@@ -76,4 +76,50 @@ TEST_F(ExpandAllTest, ANodeWhoseChildrenAloneExceedTheLimitIsLeftShut) {
   EXPECT_TRUE(Tree().IsExpanded(Child(Top(), 0)));
 }
 
+TEST_F(ExpandAllTest, TheStartNodeOpensWhateverItCostsAsAPlainExpandWould) {
+  Open();
+  std::u16string numbers = u"[0";
+  for (int index = 1; index < 200000; ++index)
+    numbers += u",0";
+  Paste(numbers + u"]");
+  const std::u16string status = Status();
+  EXPECT_TRUE(viewer->ExpandAll(Top()));
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_EQ(Tree().Children(Top()).size(), 200000u);
+  EXPECT_EQ(Status(), status);
+
+  // Below the start the limit holds: each row alone is over it.
+  Paste(Grid(2, 100001));
+  EXPECT_FALSE(viewer->ExpandAll(Top()));
+  EXPECT_TRUE(Tree().IsExpanded(Top()));
+  EXPECT_FALSE(Tree().IsExpanded(Child(Top(), 0)));
+  EXPECT_EQ(Tree().Children(Child(Top(), 0)).size(), 1u); // its placeholder
+}
+
+TEST_F(ExpandAllTest, ADeepChainOpensLevelByLevelDownToTheDeepestLevelAndSaysSo) {
+  constexpr int kDepth = 100000;
+  Open();
+  Paste(std::u16string(kDepth, u'[') + std::u16string(kDepth, u']'));
+  const std::u16string status = Status();
+  const uint64_t before = Tree().InsertCount();
+  EXPECT_FALSE(viewer->ExpandAll(Top()));
+  // A row and its placeholder per level, none below the last one opened.
+  EXPECT_EQ(Tree().InsertCount() - before, 2 * TfmMain::ExpandAllLevels);
+  tk::TreeNodeHandle node = Top();
+  std::size_t open = 0;
+  while (Tree().IsExpanded(node)) {
+    node = Tree().FirstChild(node);
+    ++open;
+  }
+  EXPECT_EQ(open, TfmMain::ExpandAllLevels);
+  EXPECT_EQ(Status(), status + u"  Expand all stopped 5000 levels down");
+  EXPECT_TRUE(Reports().empty());
+
+  // Exactly that deep it goes through: the last level holds no container.
+  Paste(std::u16string(TfmMain::ExpandAllLevels, u'[') +
+        std::u16string(TfmMain::ExpandAllLevels, u']'));
+  EXPECT_TRUE(viewer->ExpandAll(Top()));
+  viewer.reset(); // the deep tree goes without recursion
+}
+
 } // namespace

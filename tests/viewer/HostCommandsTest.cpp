@@ -2,6 +2,8 @@
 
 #include "viewer/ListerProtocol.h"
 
+#include <string>
+
 namespace {
 
 class HostCommandsTest : public ViewerTest {
@@ -72,6 +74,21 @@ TEST_F(HostCommandsTest, LoadNextShowsTheFileWithItsStatusAndShowFlags) {
   EXPECT_EQ(Scheme(), tk::ColourScheme::Dark);
   EXPECT_FALSE(Tree().Selected());
   EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(HostCommandsTest, TheCountAfterLoadNextHoldsOnlyTheNewFilesNodes) {
+  const TempFile next(".json", "{\"n\":[1,2,3]}"); // five nodes
+  const int64_t others = JSONInstanceCount;
+  Open();
+  Paste(u"[1,[2,3]]");
+  Tree().UserExpand(Top());
+  EXPECT_EQ(viewer->AnswerLoadNext(next.Name(), 0), LISTPLUGIN_OK);
+  std::u16string count = u" Элементов: ";
+  for (const char digit : std::to_string(others + 5))
+    count += static_cast<char16_t>(digit);
+  ASSERT_GE(Status().size(), count.size());
+  EXPECT_EQ(Status().substr(Status().size() - count.size()), count);
+  EXPECT_EQ(JSONInstanceCount, others + 5);
 }
 
 TEST_F(HostCommandsTest, ALoadNextThatFailsLeavesTheViewerAsItWasWithoutABox) {

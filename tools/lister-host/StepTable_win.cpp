@@ -114,6 +114,7 @@ const Step kSteps[] = {
    }},
   {L"select", "PATH", [](Host& H) { SelectItem(H, H.Args().Take("label path"), false); }},
   {L"select-at", "INDICES", [](Host& H) { SelectItem(H, H.Args().Take("index path"), true); }},
+  {L"edit-at", "INDICES", [](Host& H) { EditItem(H, H.Args().Take("index path")); }},
   {L"children", "PATH", [](Host& H) { PrintChildCount(H, H.Args().Take("label path"), false); }},
   {L"children-at", "INDICES", [](Host& H) {
      PrintChildCount(H, H.Args().Take("index path"), true);

@@ -118,6 +118,17 @@ void SelectItem(Host& H, const std::wstring& Path, bool ByIndex) {
   H.Out("select " + Esc(Path) + ": done");
 }
 
+void EditItem(Host& H, const std::wstring& Path) {
+  HWND tree = CurrentTree(H);
+  const HTREEITEM item = FindItem(tree, Path, true);
+  SetFocus(tree);
+  const auto edit =
+      reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+  H.Pump();
+  H.Out("edit " + Esc(Path) + ": " +
+        (edit != nullptr && GetFocus() == edit ? "editing" : "refused"));
+}
+
 void PrintChildCount(Host& H, const std::wstring& Path, bool ByIndex) {
   HWND tree = CurrentTree(H);
   const HTREEITEM item = FindItem(tree, Path, ByIndex);

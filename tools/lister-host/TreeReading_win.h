@@ -31,6 +31,8 @@ void PrintTree(Host& H, bool All);
 // TVM_EXPAND with TVE_EXPAND or TVE_COLLAPSE.
 void ExpandItem(Host& H, const std::wstring& Path, bool ByIndex, UINT Action);
 void SelectItem(Host& H, const std::wstring& Path, bool ByIndex);
+// Starts editing the item's label, as a slow second click does; the edit box takes the focus.
+void EditItem(Host& H, const std::wstring& Path);
 void PrintChildCount(Host& H, const std::wstring& Path, bool ByIndex);
 
 } // namespace host

@@ -40,6 +40,7 @@ TreeItem& TreeModel::Append(TreeItem& Parent, std::u16string_view Label, void* D
   item->Label.assign(Label);
   item->Data = Data;
   item->Parent = &Parent;
+  item->Depth = Parent.Depth + 1;
   item->Row = static_cast<int>(Parent.Children.size());
   // Anything that can fail comes before the node joins the tree.
   if (Parent.Announced && !Parent.Pending) {

@@ -18,6 +18,7 @@ struct TreeItem {
   std::u16string Label;
   void* Data = nullptr;
   TreeItem* Parent = nullptr; // the invisible root for a top-level node
+  int Depth = 0;              // 1 for a top-level node
   int Row = 0;                // children are only appended and removed all at once: rows stay
   std::vector<std::unique_ptr<TreeItem>> Children;
   // The first Shown children are the rows the views know; the rest wait for the next flush.

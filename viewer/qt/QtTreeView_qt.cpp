@@ -3,6 +3,7 @@
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtText_qt.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,6 +16,7 @@
 
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 
 #include <climits>
 #include <cmath>
@@ -24,7 +26,20 @@ namespace tkqt {
 
 namespace {
 
-// Lets an edit hold the whole label: a line edit stops at 32767 units by default.
+// The host's keys, which an open label editor must not swallow: Esc, N and P (next and
+// previous file) and the function keys.
+bool IsHostKeyWhileEditing(const QKeyEvent& Event) {
+  const int key = Event.key();
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
+    return true;
+  if ((Event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return false;
+  return key == Qt::Key_Escape || key == Qt::Key_N || key == Qt::Key_P;
+}
+
+// Lets an edit hold the whole label: a line edit stops at 32767 units by default. A host key
+// typed into the editor ends the edit unchanged and then goes where it would have gone from
+// the tree: an edit started by a slow second click must not keep the user from Esc or N.
 class LabelDelegate final : public QStyledItemDelegate {
 public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -35,6 +50,31 @@ public:
     if (auto* line = qobject_cast<QLineEdit*>(editor))
       line->setMaxLength(INT_MAX);
     return editor;
+  }
+
+protected:
+  bool eventFilter(QObject* Object, QEvent* Event) override {
+    auto* editor = qobject_cast<QWidget*>(Object);
+    const QEvent::Type type = Event->type();
+    if (!editor || (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+        !IsHostKeyWhileEditing(*static_cast<QKeyEvent*>(Event)))
+      return QStyledItemDelegate::eventFilter(Object, Event);
+    if (type == QEvent::ShortcutOverride) {
+      // Left to the parents, as from the tree: the host may act on the key already here, and
+      // the line edit would claim a letter for itself.
+      Event->ignore();
+      return true;
+    }
+    // Closed without committing: the label keeps its text.
+    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (const QPointer<QWidget> view = qobject_cast<QWidget*>(parent())) {
+      // The same event, so it stays the window system's (the host takes only those), through
+      // notify, which hands it on to the parents when the tree leaves it.
+      Event->accept();
+      QCoreApplication::instance()->notify(view.data(), Event);
+    }
+    Event->accept();
+    return true;
   }
 };
 
@@ -211,7 +251,7 @@ void QtTreeView::RaiseExpanding(TreeItem& Item, bool& Allow) {
 
 void QtTreeView::Expand(tk::TreeNodeHandle Node) {
   TreeItem& item = Require(Node);
-  if (item.Children.empty())
+  if (item.Children.empty() || item.Depth > kDeepestOpenLevel)
     return;
   const uint64_t id = item.Id;
   bool allow = true;
@@ -223,6 +263,10 @@ void QtTreeView::Expand(tk::TreeNodeHandle Node) {
   live->Expanded = true;
   if (widget_) {
     model_->Flush();
+    // Opening many nodes while suspended (Expand all): each would otherwise lay out the rows
+    // shown so far again, the square of their number.
+    if (updateDepth_ > 0)
+      widget_->DeferLayout();
     widget_->ExpandAsked(model_->IndexOf(*live));
   }
 }

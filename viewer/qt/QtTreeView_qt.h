@@ -66,6 +66,10 @@ public:
   void SetHostKeyHandler(HostKeyHandler Handler) { hostKeys_ = std::move(Handler); }
   void SetColourScheme(tk::ColourScheme Scheme);
 
+  // The deepest level Expand opens. QTreeView lays out open rows with one call per level, on
+  // the stack of the host's thread: a chain open far deeper would overflow it.
+  static constexpr int kDeepestOpenLevel = 10000;
+
   // For the form.
   const tk::TreeViewDescription& Description() const noexcept { return description_; }
   // Makes the widget as a child of Parent; sizes are scaled by Scale.

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -216,6 +217,14 @@ void TreeWidget::mouseDoubleClickEvent(QMouseEvent* Event) {
     }
   }
   QTreeView::mouseDoubleClickEvent(Event);
+}
+
+void TreeWidget::rowsInserted(const QModelIndex& Parent, int Start, int End) {
+  QTreeView::rowsInserted(Parent, Start, End);
+  // A tree that keeps the focus while its rows are replaced (the host's next file) gets a
+  // current row, as it would on gaining the focus: else the first key only finds the row.
+  if (!Parent.isValid() && Start == 0 && hasFocus() && !currentIndex().isValid())
+    selectionModel()->setCurrentIndex(model()->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
 bool TreeWidget::ShowFullLabelTip(const QHelpEvent& Help) {

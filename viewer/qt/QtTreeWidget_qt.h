@@ -43,6 +43,8 @@ public:
 
   // Opens Index for an expansion whose event has been raised already.
   void ExpandAsked(const QModelIndex& Index);
+  // Lays the rows out anew once, when next needed: expansions meanwhile only mark their nodes.
+  void DeferLayout() { scheduleDelayedItemsLayout(); }
   // The node whose expand button lies at Pos (viewport coordinates), or the invalid index.
   QModelIndex ExpandButtonAt(const QPoint& Pos) const;
   // Cut-off labels show in full as a tooltip.
@@ -59,6 +61,7 @@ protected:
   void mouseReleaseEvent(QMouseEvent* Event) override;
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
   bool viewportEvent(QEvent* Event) override;
+  void rowsInserted(const QModelIndex& Parent, int Start, int End) override;
 
 private:
   // A node the user could open now: valid, shut, with children.

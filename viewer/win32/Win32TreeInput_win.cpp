@@ -58,6 +58,42 @@ LRESULT CALLBACK Win32TreeView::SubclassProc(HWND Window, UINT Message, WPARAM W
   return tree->subclass_.CallPrevious(Window, Message, WParam, LParam);
 }
 
+namespace {
+
+// The host's keys, which an open label editor must not swallow: Esc, N and P (next and
+// previous file) and the function keys.
+bool IsHostKeyWhileEditing(WPARAM Key) noexcept {
+  if (Key >= VK_F1 && Key <= VK_F24)
+    return true;
+  if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0)
+    return false;
+  if (Key == VK_ESCAPE)
+    return true;
+  return (Key == 'N' || Key == 'P') && ::GetKeyState(VK_SHIFT) >= 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK Win32TreeView::EditProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  auto* tree = WindowSubclass::DataOf<Win32TreeView>(Window);
+  if (!tree)
+    return WindowSubclass::CallClassProcedure(Window, Message, WParam, LParam);
+  if (Message == WM_NCDESTROY) {
+    const LRESULT result = tree->editSubclass_.CallPrevious(Window, Message, WParam, LParam);
+    tree->editSubclass_.Forget();
+    return result;
+  }
+  if ((Message == WM_KEYDOWN || Message == WM_SYSKEYDOWN) && IsHostKeyWhileEditing(WParam)) {
+    // Cancelled, so the label keeps its text; then the key goes where it goes from the tree
+    // (the host's Esc may destroy the viewer: nothing of it is used afterwards).
+    const HWND control = tree->window_;
+    ::SendMessageW(control, TVM_ENDEDITLABELNOW, TRUE, 0);
+    ::SendMessageW(control, Message, WParam, LParam);
+    return 0;
+  }
+  return tree->editSubclass_.CallPrevious(Window, Message, WParam, LParam);
+}
+
 LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   swallowCharacters_ = false;
   swallowRelease_ = 0;

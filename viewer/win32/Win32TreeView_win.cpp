@@ -152,6 +152,27 @@ void Win32TreeView::ResetItemState(HTREEITEM Item, UINT Mask) noexcept {
   ::SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+bool Win32TreeView::OpenOutOfSight(HTREEITEM Item) noexcept {
+  const auto entry = items_.find(Item);
+  if (entry == items_.end() || !entry->second.parent)
+    return false;
+  const auto parent = items_.find(entry->second.parent);
+  const bool parentHidden = parent != items_.end() && parent->second.hiddenOpenUpdate == updates_;
+  if (!parentHidden && ItemExpanded(entry->second.parent))
+    return false;
+  // Marked open, not expanded by the control: its expansion of an item walks up to the top
+  // for the next row below (under Wine), which on a deep chain costs the square of the depth.
+  // The control lays the rows out when the shown ancestor opens.
+  TVITEMW item{};
+  item.mask = TVIF_HANDLE | TVIF_STATE;
+  item.hItem = Item;
+  item.stateMask = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+  item.state = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+  ::SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  entry->second.hiddenOpenUpdate = updates_;
+  return true;
+}
+
 LRESULT Win32TreeView::SendInOperation(UINT Message, WPARAM WParam, LPARAM LParam) {
   const HWND tree = RequireWindow();
   // Each operation collects only the failures of its own message.
@@ -293,13 +314,17 @@ void Win32TreeView::Expand(tk::TreeNodeHandle Node) {
   RaiseExpanding(item, allow);
   if (!allow || !IsLive(item) || !Next(item, TVGN_CHILD))
     return;
-  if (updateDepth_ > 0 && !ItemExpanded(item) && RowShown(item)) {
-    // The control lays out every shown row again after each expansion of a shown item (under
-    // Wine with a round trip to the server for its scroll bars): opening a whole subtree one
-    // item at a time would take quadratic time. Opened when the update ends instead, while
-    // everything below it is opened out of sight, at little cost.
-    deferredExpansions_.push_back(item);
-    return;
+  if (updateDepth_ > 0 && !ItemExpanded(item)) {
+    if (OpenOutOfSight(item))
+      return;
+    if (RowShown(item)) {
+      // The control lays out every shown row again after each expansion of a shown item
+      // (under Wine with a round trip to the server for its scroll bars): opening a whole
+      // subtree one item at a time would take quadratic time. Opened when the update ends
+      // instead, while everything below it is opened out of sight, at little cost.
+      deferredExpansions_.push_back(item);
+      return;
+    }
   }
   const Restore<HTREEITEM> expanding(expandingNow_, item);
   SendInOperation(TVM_EXPAND, TVE_EXPAND, ItemParam(item));
@@ -388,8 +413,11 @@ void Win32TreeView::Select(tk::TreeNodeHandle Node) {
 }
 
 void Win32TreeView::BeginUpdate() {
-  if (updateDepth_++ == 0 && window_)
-    ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  if (updateDepth_++ == 0) {
+    ++updates_;
+    if (window_)
+      ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  }
 }
 
 void Win32TreeView::EndUpdate() noexcept {
@@ -479,6 +507,11 @@ LRESULT Win32TreeView::OnBeginLabelEdit(const NMTVDISPINFOW& Notice) {
     const std::u16string label = Label(NodeOf(Notice.item.hItem));
     if (label.size() > static_cast<std::size_t>(::GetWindowTextLengthW(edit)))
       ::SetWindowTextW(edit, WidePointer(label));
+    try {
+      editSubclass_.Install(edit, &EditProc, this);
+    } catch (const tk::ToolkitError&) {
+      // The edit goes on without the host's keys.
+    }
   }
   return FALSE;
 }

@@ -87,6 +87,9 @@ private:
   HTREEITEM Next(HTREEITEM Item, UINT Relation) const noexcept;
   bool ItemExpanded(HTREEITEM Item) const noexcept;
   void ResetItemState(HTREEITEM Item, UINT Mask) noexcept;
+  // Opens an item while updates are suspended when its row is out of sight; false when the
+  // row may be shown, so the control has to open it.
+  bool OpenOutOfSight(HTREEITEM Item) noexcept;
   // Sends a message that may make the control expand items, from an operation the viewer
   // called: the expanding event raised meanwhile fails into this call, not into the control.
   LRESULT SendInOperation(UINT Message, WPARAM WParam, LPARAM LParam);
@@ -99,6 +102,8 @@ private:
 
   // Input (Win32TreeInput_win.cpp).
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
+  // The label editor's: the host's keys end the edit unchanged and go on as from the tree.
+  static LRESULT CALLBACK EditProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT OnCharacter(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   void OnContextMenu(LPARAM LParam);
@@ -118,6 +123,8 @@ private:
     // The collapse epoch in which the item and all its ancestors were last seen expanded (0:
     // never): lets MakeVisible stop early, so opening a deep chain level by level stays linear.
     uint64_t shownEpoch = 0;
+    // The suspension of updates in which the item was opened out of sight (0: none).
+    uint64_t hiddenOpenUpdate = 0;
   };
 
   Win32Form& form_;
@@ -129,6 +136,7 @@ private:
   uint64_t insertions_ = 0;
   uint64_t collapseEpoch_ = 1;
   int updateDepth_ = 0;
+  uint64_t updates_ = 0; // outermost suspensions so far
   bool clearing_ = false;
   HTREEITEM editing_ = nullptr; // the item whose label edit began and has not ended yet
   // The item that Expand has already raised the event for while the control expands it.
@@ -141,6 +149,7 @@ private:
   std::wstring scratch_; // zero-terminated labels on their way into the control
 
   WindowSubclass subclass_;
+  WindowSubclass editSubclass_; // the label editor while it is open
   // Set by a key press that is not the tree's: the characters and the release it makes go
   // nowhere.
   bool swallowCharacters_ = false;

@@ -94,3 +94,21 @@ def _(env):
                   'tree selected: c : "red"', 'tree selected: a : "red"',
                   'tree selected: a : "red"'],
                  "the node each search left selected", run)
+
+
+@test("a label edit ends unchanged on the host's keys, which reach the lister window")
+def _(env):
+    steps = ["load", winpath(SAMPLE), "focus-tree"]
+    for key in ("N", "P", "F3"):
+        steps += ["edit-at", "0", "key", "X", "key", key, "tree"]
+    steps += ["edit-at", "0", "key", "X", "key", "Esc"]
+    run = host(env, steps)
+    for key in ("N", "P", "F3", "Esc"):
+        run.in_order("edit 0: editing", "key %s: to viewer1:Edit" % key,
+                     "lister1 key: WM_KEYDOWN " + key,
+                     "key %s: done" % key)
+    # The letter typed into the editor never got into the label, nor to the lister.
+    expect_equal(run.starting("tree selected: "), [TOP_SELECTED] * 3,
+                 "the top node's label after each edit that a host key ended", run)
+    run.lacks("lister1 key: WM_KEYDOWN X")
+    run.has("lister1: Esc closes the lister")
