@@ -6,12 +6,13 @@
 // kernel has to hand out and zero fresh pages for the text and the nodes). The file itself is
 // in the page cache: the parent reads it once before measuring.
 //
-// Usage: load_bench [--quick] [--no-big] [--no-phases] [--reps N] [FILE...]
-//        load_bench [--quick] --generate PATH
+// Usage: load_bench [--quick] [--no-big] [--no-phases] [--reps N] [--mib N] [FILE...]
+//        load_bench [--quick] [--mib N] --generate PATH
 //   --quick          fewer repetitions and a 10 MiB generated file instead of 100 MiB
 //   --no-big         skip the generated pretty-printed file
 //   --no-phases      skip the table of load phases
 //   --reps N         runs per measurement
+//   --mib N          the generated file's size in MiB (1024 for the 1 GB figures)
 //   --generate PATH  only write the generated document to PATH (for profiling it by hand)
 //   FILE...          documents to load instead of the shared ones
 //
@@ -471,7 +472,8 @@ struct Options {
   bool quick = false;
   bool big = true;
   bool phases = true;
-  int reps = 0; // 0: chosen by file size
+  int reps = 0;               // 0: chosen by file size
+  uintmax_t generatedMiB = 0; // 0: 10 or 100, by --quick
   fs::path generateOnly;
   std::vector<fs::path> files;
 };
@@ -605,8 +607,10 @@ void PrintPhaseTable(const std::vector<Row>& rows) {
 }
 
 void Usage() {
-  std::fprintf(stderr, "usage: load_bench [--quick] [--no-big] [--no-phases] [--reps N] [FILE...]\n"
-                       "       load_bench [--quick] --generate PATH\n");
+  std::fprintf(
+      stderr,
+      "usage: load_bench [--quick] [--no-big] [--no-phases] [--reps N] [--mib N] [FILE...]\n"
+      "       load_bench [--quick] [--mib N] --generate PATH\n");
 }
 
 } // namespace
@@ -623,6 +627,8 @@ int main(int argc, char** argv) {
       options.phases = false;
     } else if (arg == "--generate" && i + 1 < argc) {
       options.generateOnly = argv[++i];
+    } else if (arg == "--mib" && i + 1 < argc) {
+      options.generatedMiB = std::strtoumax(argv[++i], nullptr, 10);
     } else if (arg == "--reps" && i + 1 < argc) {
       options.reps = std::max(1, std::atoi(argv[++i]));
     } else if (arg == "--help" || arg == "-h") {
@@ -637,7 +643,9 @@ int main(int argc, char** argv) {
   }
 
   try {
-    const uintmax_t generatedMinimum = (options.quick ? 10u : 100u) << 20;
+    const uintmax_t generatedMiB =
+        options.generatedMiB != 0 ? options.generatedMiB : (options.quick ? 10u : 100u);
+    const uintmax_t generatedMinimum = generatedMiB << 20;
     if (!options.generateOnly.empty()) {
       std::FILE* file = std::fopen(options.generateOnly.c_str(), "wb");
       if (file == nullptr)

@@ -1,121 +1,86 @@
-#ifndef _WIN32
-
 #include "json/FileReading.h"
 
+#include "json/FileReadingSystem.h"
 #include "json/JSONError.h"
-#include "json/UnicodeConversion.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "json/JSONLimits.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <utility>
 
 namespace ujson {
 
 namespace {
 
-class FileDescriptor {
-public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-      Close();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
+// Reads until count bytes are in or the file ends; fewer than count means it ended.
+std::size_t ReadUpTo(SystemFile& file, char* buffer, std::size_t count) {
+  std::size_t total = 0;
+  while (total < count) {
+    const std::size_t got = file.ReadSome(buffer + total, count - total);
+    if (got == 0)
+      break;
+    total += got;
   }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() { Close(); }
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
-private:
-  void Close() {
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = -1;
-  }
-
-  int fd_;
-};
-
-std::string FullPath(const std::string& name) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(name, error);
-  if (error)
-    return name;
-  return absolute.lexically_normal().string();
+  return total;
 }
 
-[[noreturn]] void ThrowCannotOpen(const std::string& name, const std::string& description) {
-  throw EJSONError("Cannot open file \"" + FullPath(name) + "\". " + description);
-}
-
-[[noreturn]] void ThrowReadError() { throw EJSONError("Stream read error"); }
-
-// Returns 0 only at the end of the file.
-std::size_t ReadSome(int fd, char* buffer, std::size_t count) {
-  // Single reads stay well below the limit where the system shortens them anyway.
-  constexpr std::size_t kChunk = std::size_t{1} << 26;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, std::min(count, kChunk));
-    if (got >= 0)
-      return static_cast<std::size_t>(got);
-    if (errno != EINTR)
-      ThrowReadError();
-  }
+void CheckFileSize(uint64_t size, std::string_view head) {
+  CheckFileLength(size, FewestCharacters(size, head));
 }
 
 } // namespace
 
+void ThrowStreamReadError() { throw EJSONError("Stream read error"); }
+
+int64_t FewestCharacters(uint64_t size, std::string_view head) {
+  const auto atLeast = [size](uint64_t markLength, uint64_t mostBytesPerCharacter) {
+    const uint64_t rest = size > markLength ? size - markLength : 0;
+    return static_cast<int64_t>(rest / mostBytesPerCharacter +
+                                (rest % mostBytesPerCharacter != 0 ? 1 : 0));
+  };
+  // The marks that DecodeFileBytes looks for. After the UTF-8 mark every well-formed sequence
+  // and every ill-formed run it replaces spans at most three bytes per UTF-16 unit (four bytes
+  // make two units).
+  if (head.starts_with("\xEF\xBB\xBF"))
+    return atLeast(3, 3);
+  // Two bytes a unit; an odd last byte becomes a unit of its own.
+  if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))
+    return atLeast(2, 2);
+  // Without a mark: UTF-8 as above when well-formed, else the ANSI code page, which makes a
+  // character of every byte, or of every two in the East Asian code pages, or is UTF-8 itself.
+  return atLeast(0, 3);
+}
+
 std::string ReadWholeFile(const std::u16string& fileName) {
-  const std::string name = Utf16ToUtf8(fileName);
-  // The system would stop reading the name at a NUL and open some other file.
-  if (name.find('\0') != std::string::npos)
-    ThrowCannotOpen(name, std::strerror(EINVAL));
-  // O_NONBLOCK keeps open from waiting for a writer when the name is a FIFO; such files are
-  // refused below, and it does not affect reading regular files.
-  FileDescriptor file(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!file.valid())
-    ThrowCannotOpen(name, std::strerror(errno));
+  SystemFile file(fileName);
+  const uint64_t reported = file.ReportedSize();
+  // The mark decides how many characters the bytes can make, so it is read first and the size
+  // is checked before room for the whole file is taken.
+  std::array<char, 3> head{};
+  const std::size_t headLength = ReadUpTo(file, head.data(), head.size());
+  const std::string_view headBytes(head.data(), headLength);
+  CheckFileSize(reported, headBytes);
 
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0)
-    ThrowCannotOpen(name, std::strerror(errno));
-  if (S_ISDIR(status.st_mode))
-    ThrowCannotOpen(name, std::strerror(EISDIR));
-  // Devices and pipes may never end.
-  if (!S_ISREG(status.st_mode))
-    ThrowCannotOpen(name, "Not a regular file");
-
-  const auto expected = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
-  std::string bytes(expected, '\0');
-  std::size_t total = 0;
-  while (total < expected) {
-    const std::size_t got = ReadSome(file.get(), bytes.data() + total, expected - total);
-    if (got == 0)
-      break; // a writer shortened the file meanwhile: it holds what was read
-    total += got;
+  std::string bytes(static_cast<std::size_t>(std::max<uint64_t>(reported, headLength)), '\0');
+  std::copy(headBytes.begin(), headBytes.end(), bytes.begin());
+  std::size_t total = headLength;
+  bool ended = headLength < head.size();
+  if (!ended) {
+    total += ReadUpTo(file, bytes.data() + total, bytes.size() - total);
+    ended = total < bytes.size();
   }
+  // A writer that shortened the file meanwhile leaves what was read.
   bytes.resize(total);
-  // The size is only a first guess: some files (under /proc, say) report 0 and still have
-  // content, so reading goes on to the end of the file.
+  // The size is only a first guess: a writer may have lengthened the file, and some files report
+  // 0 and still have content, so reading goes on to the end of the file.
   std::array<char, 1 << 16> more;
-  while (const std::size_t got = ReadSome(file.get(), more.data(), more.size()))
+  while (!ended) {
+    const std::size_t got = file.ReadSome(more.data(), more.size());
+    if (got == 0)
+      break;
     bytes.append(more.data(), got);
+    CheckFileSize(bytes.size(), headBytes);
+  }
   return bytes;
 }
 
 } // namespace ujson
-
-#endif // _WIN32

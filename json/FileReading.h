@@ -1,13 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ujson {
 
 // Reads every byte of a file as it stands while it is read. Other programs may go on reading,
 // writing and deleting it meanwhile.
 // Throws EJSONError: `Cannot open file "<full path>". <system description>` when it cannot be
-// opened (a directory included), "Stream read error" when it cannot be read to the end.
+// opened (a directory included), "Stream read error" when it cannot be read to the end, and the
+// message of CheckFileLength, before the file is read whole, when its text could not be addressed.
 std::string ReadWholeFile(const std::u16string& fileName);
+
+// The fewest characters that the file's decoding (DecodeFileBytes) can make of this many bytes
+// beginning with head (the first bytes, up to three): the byte-order mark decides the encoding.
+int64_t FewestCharacters(uint64_t size, std::string_view head);
 
 } // namespace ujson

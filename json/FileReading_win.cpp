@@ -1,6 +1,6 @@
 #ifdef _WIN32
 
-#include "json/FileReading.h"
+#include "json/FileReadingSystem.h"
 
 #include "json/JSONError.h"
 #include "json/UnicodeConversion.h"
@@ -15,32 +15,22 @@ namespace ujson {
 
 namespace {
 
+// Closes the handle on the failure paths while the file is being opened.
 class FileHandle {
 public:
   explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  FileHandle(FileHandle&& other) noexcept
-      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-    }
-    return *this;
-  }
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() { Close(); }
+  ~FileHandle() {
+    if (valid())
+      CloseHandle(handle_);
+  }
 
   HANDLE get() const { return handle_; }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
 private:
-  void Close() {
-    if (valid())
-      CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
   HANDLE handle_;
 };
 
@@ -80,30 +70,17 @@ std::u16string SystemDescription(DWORD error) {
   throw EJSONError(Utf16ToUtf8(u"Cannot open file \"" + FullPath(name) + u"\". " + description));
 }
 
-[[noreturn]] void ThrowReadError() { throw EJSONError("Stream read error"); }
-
-// Returns 0 only at the end of the file.
-std::size_t ReadSome(HANDLE file, char* buffer, std::size_t count) {
-  // ReadFile counts in 32 bits.
-  constexpr std::size_t kChunk = std::size_t{1} << 26;
-  DWORD got = 0;
-  if (!ReadFile(file, buffer, static_cast<DWORD>(std::min(count, kChunk)), &got, nullptr))
-    ThrowReadError();
-  return got;
-}
-
 } // namespace
 
-std::string ReadWholeFile(const std::u16string& fileName) {
+SystemFile::SystemFile(const std::u16string& fileName) {
   // The system would stop reading the name at a NUL and open some other file.
   if (fileName.find(u'\0') != std::u16string::npos)
     ThrowCannotOpen(fileName, SystemDescription(ERROR_INVALID_NAME));
   // Logs being written and settings files that their program keeps open must still load, so
   // nothing is shut out: other programs may read, write and delete the file meanwhile.
-  FileHandle file(CreateFileW(Wide(fileName), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr));
+  FileHandle file(CreateFileW(
+      Wide(fileName), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     ThrowCannotOpen(fileName, SystemDescription(error));
@@ -114,25 +91,22 @@ std::string ReadWholeFile(const std::u16string& fileName) {
 
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
-    ThrowReadError();
-  const auto expected = static_cast<std::size_t>(size.QuadPart);
-  // The size is a first guess only, since a writer may shorten or lengthen the file while it is
-  // read: what counts is what the reads give up to the end of the file.
-  std::string bytes(expected, '\0');
-  std::size_t total = 0;
-  while (total < expected) {
-    const std::size_t got = ReadSome(file.get(), bytes.data() + total, expected - total);
-    if (got == 0)
-      break;
-    total += got;
-  }
-  bytes.resize(total);
-  if (total == expected) {
-    std::array<char, 1 << 16> more;
-    while (const std::size_t got = ReadSome(file.get(), more.data(), more.size()))
-      bytes.append(more.data(), got);
-  }
-  return bytes;
+    ThrowStreamReadError();
+  reportedSize_ = static_cast<uint64_t>(size.QuadPart);
+  handle_ = file.release();
+}
+
+SystemFile::~SystemFile() { CloseHandle(handle_); }
+
+uint64_t SystemFile::ReportedSize() const { return reportedSize_; }
+
+std::size_t SystemFile::ReadSome(char* buffer, std::size_t count) {
+  // ReadFile counts in 32 bits.
+  constexpr std::size_t kChunk = std::size_t{1} << 26;
+  DWORD got = 0;
+  if (!ReadFile(handle_, buffer, static_cast<DWORD>(std::min(count, kChunk)), &got, nullptr))
+    ThrowStreamReadError();
+  return got;
 }
 
 } // namespace ujson

@@ -8,9 +8,15 @@ namespace ujson {
 
 void CheckTextLength(int64_t length) {
   if (length > MaxTextLength)
-    throw EJSONError("The text is too long: " + std::to_string(length) +
-                     " characters, at most " + std::to_string(MaxTextLength) +
-                     " are supported");
+    throw EJSONError("The text is too long: " + std::to_string(length) + " characters, at most " +
+                     std::to_string(MaxTextLength) + " are supported");
+}
+
+void CheckFileLength(uint64_t bytes, int64_t fewestCharacters) {
+  if (fewestCharacters > MaxTextLength)
+    throw EJSONError("The file is too long: its " + std::to_string(bytes) +
+                     " bytes make at least " + std::to_string(fewestCharacters) +
+                     " characters, at most " + std::to_string(MaxTextLength) + " are supported");
 }
 
 void CheckNestingLevel(int64_t level) {

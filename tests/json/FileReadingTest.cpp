@@ -1,6 +1,7 @@
 #include "json/FileReading.h"
 
 #include "json/JSONError.h"
+#include "json/JSONLimits.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -17,6 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using ujson::FewestCharacters;
+using ujson::MaxTextLength;
 using ujson::ReadWholeFile;
 
 // A fresh directory that is removed with everything in it.
@@ -162,5 +166,65 @@ TEST(FileReading, AFileWhoseReportedSizeIsZeroIsStillReadToItsEnd) {
   EXPECT_EQ(status.rfind("Name:", 0), 0u) << status.substr(0, 40);
 }
 #endif
+
+TEST(FileReading, TheSizeBoundNeverRefusesAFileWhoseTextCouldFit) {
+  const auto max = static_cast<uint64_t>(MaxTextLength);
+  // Without a mark the densest decoding is UTF-8 of three-byte characters.
+  EXPECT_EQ(FewestCharacters(3 * max, "{\"a"), MaxTextLength);
+  EXPECT_EQ(FewestCharacters(3 * max + 1, "{\"a"), MaxTextLength + 1);
+  // 3 GB of three-byte characters after a UTF-8 mark make a billion characters.
+  EXPECT_EQ(FewestCharacters(3 + 3'000'000'000, "\xEF\xBB\xBF"), 1'000'000'000);
+  EXPECT_EQ(FewestCharacters(3 + 3 * max + 1, "\xEF\xBB\xBF"), MaxTextLength + 1);
+  // UTF-16 of either order: two bytes a unit, and an odd last byte one more.
+  EXPECT_EQ(FewestCharacters(2 + 2 * max, "\xFF\xFE["), MaxTextLength);
+  EXPECT_EQ(FewestCharacters(2 + 2 * max + 1, "\xFE\xFF\0"), MaxTextLength + 1);
+  // Short files and files that merely begin like a mark.
+  EXPECT_EQ(FewestCharacters(0, ""), 0);
+  EXPECT_EQ(FewestCharacters(2, "\xEF\xBB"), 1);
+  EXPECT_EQ(FewestCharacters(1, "\xFF"), 1);
+  EXPECT_EQ(FewestCharacters(UINT64_MAX, "\xFF\xFE"), static_cast<int64_t>(UINT64_MAX / 2));
+  EXPECT_NO_THROW(ujson::CheckFileLength(3 * max, MaxTextLength));
+}
+
+#ifndef _WIN32
+// The most memory the process has held so far, in bytes.
+int64_t PeakResidentBytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return int64_t{usage.ru_maxrss} * 1024; // kilobytes on Linux
+}
+#endif
+
+// Sparse files: the sizes cost no disk, and reading them whole would take gigabytes of memory.
+TEST(FileReading, AFileTooLongForATextIsRefusedBeforeItIsRead) {
+  TempDir dir;
+  const struct {
+    const char* name;
+    std::string head;
+    uint64_t size;
+    int64_t fewest;
+  } cases[] = {
+      {"plain.json", "[", uint64_t{7} << 30, (int64_t{7} << 30) / 3 + 1},
+      {"utf16.json", "\xFF\xFE[\0", uint64_t{5} << 30, ((int64_t{5} << 30) - 2) / 2},
+  };
+#ifndef _WIN32
+  const int64_t peakBefore = PeakResidentBytes();
+#endif
+  for (const auto& c : cases) {
+    const fs::path path = WriteFile(dir.path() / c.name, c.head);
+    std::error_code error;
+    fs::resize_file(path, c.size, error);
+    if (error)
+      GTEST_SKIP() << "no room for a sparse file here: " << error.message();
+    EXPECT_EQ(FailureOf(path.u16string()), "The file is too long: its " + std::to_string(c.size) +
+                                               " bytes make at least " + std::to_string(c.fewest) +
+                                               " characters, at most " +
+                                               std::to_string(MaxTextLength) + " are supported");
+  }
+#ifndef _WIN32
+  EXPECT_LT(PeakResidentBytes() - peakBefore, int64_t{64} << 20)
+      << "the refusal came only after the file was taken into memory";
+#endif
+}
 
 } // namespace
