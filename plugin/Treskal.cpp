@@ -2,9 +2,10 @@
 // interface and the DLL's notification handler. Nothing thrown inside ever leaves them.
 
 #include "plugin/DetectString.h"
-#include "viewer/ListerCalls_win.h"
-#include "viewer/ListerEmbedding_win.h"
+#include "viewer/ListerHost.h"
 #include "viewer/ListerProtocol.h"
+#include "viewer/win32/Handles_win.h"
+#include "viewer/win32/ListerEmbedding_win.h"
 
 #include <windows.h>
 
@@ -16,7 +17,8 @@ void WINAPI ListGetDetectString(char* DetectString, int MaxLen) {
 
 HWND WINAPI ListLoad(HWND ParentWin, char* FileToLoad, int ShowFlags) {
   try {
-    return CreateListerWindow(ParentWin, FileNameFromAnsi(FileToLoad), ShowFlags);
+    return tkwin::ToHwnd(PluginHost().CreateListerWindow(tkwin::FromHwnd(ParentWin),
+                                                         TextFromAnsi(FileToLoad), ShowFlags));
   } catch (...) {
     // Only the conversion can fail here (out of memory): no window.
     return nullptr;
@@ -26,7 +28,8 @@ HWND WINAPI ListLoad(HWND ParentWin, char* FileToLoad, int ShowFlags) {
 // The same as ListLoad for a UTF-16 name, so names outside the ANSI code page arrive whole.
 HWND WINAPI ListLoadW(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags) {
   try {
-    return CreateListerWindow(ParentWin, FileNameFromWide(FileToLoad), ShowFlags);
+    return tkwin::ToHwnd(PluginHost().CreateListerWindow(tkwin::FromHwnd(ParentWin),
+                                                         TextFromWide(FileToLoad), ShowFlags));
   } catch (...) {
     return nullptr;
   }
@@ -36,7 +39,8 @@ HWND WINAPI ListLoadW(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags) {
 int WINAPI ListLoadNext(HWND ParentWin, HWND PluginWin, char* FileToLoad, int ShowFlags) {
   static_cast<void>(ParentWin);
   try {
-    return LoadNextIntoListerWindow(PluginWin, FileNameFromAnsi(FileToLoad), ShowFlags);
+    return PluginHost().LoadNextInListerWindow(tkwin::FromHwnd(PluginWin), TextFromAnsi(FileToLoad),
+                                               ShowFlags);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -45,7 +49,8 @@ int WINAPI ListLoadNext(HWND ParentWin, HWND PluginWin, char* FileToLoad, int Sh
 int WINAPI ListLoadNextW(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int ShowFlags) {
   static_cast<void>(ParentWin);
   try {
-    return LoadNextIntoListerWindow(PluginWin, FileNameFromWide(FileToLoad), ShowFlags);
+    return PluginHost().LoadNextInListerWindow(tkwin::FromHwnd(PluginWin), TextFromWide(FileToLoad),
+                                               ShowFlags);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -54,7 +59,8 @@ int WINAPI ListLoadNextW(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int 
 // The lister's find dialog, F3 and Shift+F3; the 8-bit text is in the ANSI code page.
 int WINAPI ListSearchText(HWND ListWin, char* SearchString, int SearchParameter) {
   try {
-    return SearchListerWindow(ListWin, TextFromAnsi(SearchString), SearchParameter);
+    return PluginHost().SearchInListerWindow(tkwin::FromHwnd(ListWin), TextFromAnsi(SearchString),
+                                             SearchParameter);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -62,17 +68,28 @@ int WINAPI ListSearchText(HWND ListWin, char* SearchString, int SearchParameter)
 
 int WINAPI ListSearchTextW(HWND ListWin, WCHAR* SearchString, int SearchParameter) {
   try {
-    return SearchListerWindow(ListWin, TextFromWide(SearchString), SearchParameter);
+    return PluginHost().SearchInListerWindow(tkwin::FromHwnd(ListWin), TextFromWide(SearchString),
+                                             SearchParameter);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
 }
 
 int WINAPI ListSendCommand(HWND ListWin, int Command, int Parameter) {
-  return SendListerCommand(ListWin, Command, Parameter);
+  try {
+    return PluginHost().SendCommandToListerWindow(tkwin::FromHwnd(ListWin), Command, Parameter);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
 }
 
-void WINAPI ListCloseWindow(HWND ListWin) { DestroyListerWindow(ListWin); }
+void WINAPI ListCloseWindow(HWND ListWin) {
+  try {
+    PluginHost().DestroyListerWindow(tkwin::FromHwnd(ListWin));
+  } catch (...) {
+    // Nothing may leave an export.
+  }
+}
 
 } // extern "C"
 

@@ -4,12 +4,20 @@
 // are hidden (see Treskal_qt.map).
 
 #include "plugin/DetectString.h"
-#include "viewer/ListerEmbedding_qt.h"
+#include "viewer/ListerHost.h"
 #include "viewer/ListerProtocol.h"
+#include "viewer/qt/ListerEmbedding_qt.h"
 
 #include <cstdint>
 
 #define TRESKAL_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+tk::NativeWindow FromHost(void* Window) noexcept {
+  return reinterpret_cast<tk::NativeWindow>(Window);
+}
+void* ToHost(tk::NativeWindow Window) noexcept { return reinterpret_cast<void*>(Window); }
+} // namespace
 
 TRESKAL_EXPORT void ListGetDetectString(char* DetectString, int MaxLen) {
   WriteDetectString(DetectString, MaxLen);
@@ -17,7 +25,8 @@ TRESKAL_EXPORT void ListGetDetectString(char* DetectString, int MaxLen) {
 
 TRESKAL_EXPORT void* ListLoad(void* ParentWin, char* FileToLoad, int ShowFlags) {
   try {
-    return CreateListerWindow(ParentWin, FileNameFromLocal(FileToLoad), ShowFlags);
+    return ToHost(PluginHost().CreateListerWindow(FromHost(ParentWin),
+                                                  FileNameFromLocal(FileToLoad), ShowFlags));
   } catch (...) {
     // Only the conversion can fail here (out of memory): no window.
     return nullptr;
@@ -27,7 +36,8 @@ TRESKAL_EXPORT void* ListLoad(void* ParentWin, char* FileToLoad, int ShowFlags) 
 // The same as ListLoad for a UTF-16 name; the host prefers it.
 TRESKAL_EXPORT void* ListLoadW(void* ParentWin, uint16_t* FileToLoad, int ShowFlags) {
   try {
-    return CreateListerWindow(ParentWin, TextFromUtf16(FileToLoad), ShowFlags);
+    return ToHost(
+        PluginHost().CreateListerWindow(FromHost(ParentWin), TextFromUtf16(FileToLoad), ShowFlags));
   } catch (...) {
     return nullptr;
   }
@@ -37,7 +47,8 @@ TRESKAL_EXPORT void* ListLoadW(void* ParentWin, uint16_t* FileToLoad, int ShowFl
 TRESKAL_EXPORT int ListLoadNext(void* ParentWin, void* PluginWin, char* FileToLoad, int ShowFlags) {
   static_cast<void>(ParentWin);
   try {
-    return LoadNextInListerWindow(PluginWin, FileNameFromLocal(FileToLoad), ShowFlags);
+    return PluginHost().LoadNextInListerWindow(FromHost(PluginWin), FileNameFromLocal(FileToLoad),
+                                               ShowFlags);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -47,7 +58,8 @@ TRESKAL_EXPORT int ListLoadNextW(void* ParentWin, void* PluginWin, uint16_t* Fil
                                  int ShowFlags) {
   static_cast<void>(ParentWin);
   try {
-    return LoadNextInListerWindow(PluginWin, TextFromUtf16(FileToLoad), ShowFlags);
+    return PluginHost().LoadNextInListerWindow(FromHost(PluginWin), TextFromUtf16(FileToLoad),
+                                               ShowFlags);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -56,7 +68,8 @@ TRESKAL_EXPORT int ListLoadNextW(void* ParentWin, void* PluginWin, uint16_t* Fil
 // The host's find dialog: the 8-bit text is in the system's encoding, UTF-8 here.
 TRESKAL_EXPORT int ListSearchText(void* ListWin, char* SearchString, int SearchParameter) {
   try {
-    return SearchInListerWindow(ListWin, TextFromLocal(SearchString), SearchParameter);
+    return PluginHost().SearchInListerWindow(FromHost(ListWin), TextFromLocal(SearchString),
+                                             SearchParameter);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
@@ -64,14 +77,25 @@ TRESKAL_EXPORT int ListSearchText(void* ListWin, char* SearchString, int SearchP
 
 TRESKAL_EXPORT int ListSearchTextW(void* ListWin, uint16_t* SearchString, int SearchParameter) {
   try {
-    return SearchInListerWindow(ListWin, TextFromUtf16(SearchString), SearchParameter);
+    return PluginHost().SearchInListerWindow(FromHost(ListWin), TextFromUtf16(SearchString),
+                                             SearchParameter);
   } catch (...) {
     return LISTPLUGIN_ERROR;
   }
 }
 
 TRESKAL_EXPORT int ListSendCommand(void* ListWin, int Command, int Parameter) {
-  return CommandToListerWindow(ListWin, Command, Parameter);
+  try {
+    return PluginHost().SendCommandToListerWindow(FromHost(ListWin), Command, Parameter);
+  } catch (...) {
+    return LISTPLUGIN_ERROR;
+  }
 }
 
-TRESKAL_EXPORT void ListCloseWindow(void* ListWin) { DestroyListerWindow(ListWin); }
+TRESKAL_EXPORT void ListCloseWindow(void* ListWin) {
+  try {
+    PluginHost().DestroyListerWindow(FromHost(ListWin));
+  } catch (...) {
+    // Nothing may leave an export.
+  }
+}
