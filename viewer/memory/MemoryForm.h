@@ -2,8 +2,9 @@
 
 #include "viewer/memory/MemoryControls.h"
 #include "viewer/memory/MemoryTreeView.h"
-#include "viewer/toolkit/Form.h"
+#include "viewer/toolkit/FormBase.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/toolkit/NamedControls.h"
 
 #include <functional>
 #include <map>
@@ -17,17 +18,13 @@ class MemoryApplication;
 
 // A form held in memory, built from its description. It keeps a journal of what happened to
 // it, so tests can check the order of creation, showing and destruction.
-class MemoryForm final : public tk::Form {
+class MemoryForm final : public tk::FormBase {
 public:
   MemoryForm(MemoryApplication& App, tk::NativeWindow Parent, tk::FormDescription Description);
   ~MemoryForm() override;
 
-  void ConstructionComplete() override;
-  void Show() override;
-  void Destroy() noexcept override;
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return handle_ != tk::NoWindow; }
-  void AcceptDroppedFiles(bool Accept) override;
   void SetColourScheme(tk::ColourScheme Scheme) override { scheme_ = Scheme; }
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
@@ -50,35 +47,34 @@ public:
   MemoryEditBox& Edit(std::string_view Name);
   MemoryToolBar& Bar(std::string_view Name);
   MemoryOpenDialog& Dialog(std::string_view Name);
-  const tk::FormDescription& Description() const { return description_; }
   tk::NativeWindow ParentWindow() const { return parent_; }
   bool Visible() const { return visible_; }
-  bool AcceptsDrops() const { return acceptsDrops_; }
-  bool Destroyed() const { return destroyed_; }
   // Names of the controls (and tool bar items) in the order they were created.
   const std::vector<std::string>& CreationOrder() const { return creationOrder_; }
   // "created", "window", "shown", "destroyed", "window destroyed", in the order they happened.
   const std::vector<std::string>& Journal() const { return journal_; }
 
 private:
+  void Deliver(const std::function<void()>& Action) noexcept override;
+  void Noted(LifeEvent Event) noexcept override;
+  void ShowNativeWindow() override;
+  void DestroyNativeWindow() noexcept override;
+  void RegisterForDrops(bool Accept) override;
+
   void Build(const tk::ControlDescription& Control);
   void Note(const char* Entry) noexcept;
 
   MemoryApplication& app_;
   tk::NativeWindow parent_;
-  tk::FormDescription description_;
   std::u16string caption_;
   tk::NativeWindow handle_ = tk::NoWindow;
-  bool created_ = false;
   bool visible_ = false;
-  bool acceptsDrops_ = false;
-  bool destroyed_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
-  std::map<std::string, std::unique_ptr<MemoryTreeView>, std::less<>> trees_;
-  std::map<std::string, std::unique_ptr<MemoryStatusBar>, std::less<>> statusBars_;
-  std::map<std::string, std::unique_ptr<MemoryEditBox>, std::less<>> editBoxes_;
-  std::map<std::string, std::unique_ptr<MemoryToolBar>, std::less<>> toolBars_;
-  std::map<std::string, std::unique_ptr<MemoryOpenDialog>, std::less<>> dialogs_;
+  tk::NamedControls<MemoryTreeView> trees_{"tree view"};
+  tk::NamedControls<MemoryStatusBar> statusBars_{"status bar"};
+  tk::NamedControls<MemoryEditBox> editBoxes_{"edit box"};
+  tk::NamedControls<MemoryToolBar> toolBars_{"tool bar"};
+  tk::NamedControls<MemoryOpenDialog> dialogs_{"open dialog"};
   std::map<std::string, tk::NotifyEvent, std::less<>> buttons_;
   std::vector<std::string> creationOrder_;
   std::vector<std::string> journal_;

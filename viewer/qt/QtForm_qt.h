@@ -2,8 +2,9 @@
 
 #include "viewer/qt/QtControls_qt.h"
 #include "viewer/qt/QtTreeView_qt.h"
-#include "viewer/toolkit/Form.h"
+#include "viewer/toolkit/FormBase.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/toolkit/NamedControls.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -49,17 +50,13 @@ std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data);
 // A form on a FormWidget, a child of the widget given at creation (or a window of its own
 // without one). The widget and its controls are made on first need; the control objects exist
 // from construction on.
-class QtForm final : public tk::Form {
+class QtForm final : public tk::FormBase {
 public:
   QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description);
   ~QtForm() override;
 
-  void ConstructionComplete() override;
-  void Show() override;
-  void Destroy() noexcept override;
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return widget_ != nullptr; }
-  void AcceptDroppedFiles(bool Accept) override;
   void SetColourScheme(tk::ColourScheme Scheme) override;
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
@@ -84,11 +81,15 @@ public:
 
   // For FormWidget.
   void WidgetGone() noexcept;
-  bool AcceptsDrops() const noexcept { return acceptsDrops_; }
   void DeliverDrop(std::vector<std::u16string> Names);
   bool FillsParent() const noexcept;
 
 private:
+  void Deliver(const std::function<void()>& Action) noexcept override;
+  void ShowNativeWindow() override;
+  void DestroyNativeWindow() noexcept override;
+  void RegisterForDrops(bool Accept) override;
+
   FormWidget& EnsureWidget();
   void CreateWidget();
   void DetachControls() noexcept;
@@ -98,21 +99,16 @@ private:
   QtApplication& app_;
   QPointer<QWidget> parent_;
   bool hasParent_;
-  tk::FormDescription description_;
   std::u16string caption_;
-  std::shared_ptr<const char> lifetime_;
   FormWidget* widget_ = nullptr; // cleared by WidgetGone before the widget is half destroyed
-  bool created_ = false;
-  bool destroyed_ = false;
   bool lost_ = false;
-  bool acceptsDrops_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
   std::function<void()> onWidgetGone_;
-  std::map<std::string, std::unique_ptr<QtTreeView>, std::less<>> trees_;
-  std::map<std::string, std::unique_ptr<QtStatusBar>, std::less<>> statusBars_;
-  std::map<std::string, std::unique_ptr<QtEditBox>, std::less<>> editBoxes_;
-  std::map<std::string, std::unique_ptr<QtToolBar>, std::less<>> toolBars_;
-  std::map<std::string, std::unique_ptr<QtOpenDialog>, std::less<>> dialogs_;
+  tk::NamedControls<QtTreeView> trees_{"tree view"};
+  tk::NamedControls<QtStatusBar> statusBars_{"status bar"};
+  tk::NamedControls<QtEditBox> editBoxes_{"edit box"};
+  tk::NamedControls<QtToolBar> toolBars_{"tool bar"};
+  tk::NamedControls<QtOpenDialog> dialogs_{"open dialog"};
 };
 
 // The Qt form behind the toolkit surface; ToolkitError when the form is of another toolkit.

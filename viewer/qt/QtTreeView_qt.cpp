@@ -43,7 +43,7 @@ public:
 QtTreeView::QtTreeView(QtApplication& App, tk::TreeViewDescription Description,
                        std::function<void()> RequireWidget)
     : app_(App), description_(std::move(Description)), requireWidget_(std::move(RequireWidget)),
-      model_(std::make_unique<TreeModel>()), lifetime_(std::make_shared<const char>('\0')) {
+      model_(std::make_unique<TreeModel>()) {
   model_->SetEditable(!description_.ReadOnly);
   model_->SetEditHandler(
       [this](TreeItem& Item, const QString& Text) { return OnEdited(Item, Text); });
@@ -232,14 +232,14 @@ bool QtTreeView::OnUserExpands(const QModelIndex& Index) {
   if (!item)
     return false;
   const uint64_t id = item->Id;
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   bool allow = true;
   bool failed = true;
   app_.Deliver([&] {
     RaiseExpanding(*item, allow);
     failed = false;
   });
-  if (alive.expired() || failed || !model_->Find(id))
+  if (alive.Expired() || failed || !model_->Find(id))
     return false;
   model_->Flush();
   return allow;
@@ -250,14 +250,14 @@ void QtTreeView::OnOpenedUnasked(const QModelIndex& Index) {
   if (!item || !widget_)
     return;
   const uint64_t id = item->Id;
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   bool allow = true;
   bool failed = true;
   app_.Deliver([&] {
     RaiseExpanding(*item, allow);
     failed = false;
   });
-  if (alive.expired())
+  if (alive.Expired())
     return;
   TreeItem* live = model_->Find(id);
   if (!live || !widget_)
@@ -388,13 +388,13 @@ bool QtTreeView::Focused() const { return widget_ && widget_->hasFocus(); }
 bool QtTreeView::OnEdited(TreeItem& Item, const QString& Text) {
   const uint64_t id = Item.Id;
   std::u16string text = FromQString(Text);
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   const tk::TreeEditedEvent handler = description_.OnEdited;
   app_.Deliver([&] {
     if (handler)
       handler(NodeOf(&Item), text);
     // Stored as the handler left it; when the handler failed, the label stays.
-    if (!alive.expired())
+    if (!alive.Expired())
       if (TreeItem* live = model_->Find(id))
         model_->SetLabel(*live, text);
   });
@@ -434,11 +434,11 @@ KeyOutcome QtTreeView::OnKeyDown(const QKeyEvent& Event) {
   if (!handler)
     return KeyOutcome::Tree;
   const tk::KeyPress press = KeyPressOf(Event);
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   // A handler that fails leaves the key handled.
   tk::KeyRoute route = tk::KeyRoute::Handled;
   app_.Deliver([&] { route = handler(press); });
-  if (alive.expired())
+  if (alive.Expired())
     return KeyOutcome::Consumed;
   switch (route) {
   case tk::KeyRoute::Tree:

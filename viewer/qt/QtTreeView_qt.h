@@ -5,6 +5,7 @@
 #include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/toolkit/Lifetime.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -99,7 +100,7 @@ private:
   QPointer<TreeWidget> widget_;
   std::vector<QMetaObject::Connection> connections_;
   // Something alive that goes with this object, for calls that arrive later.
-  std::shared_ptr<const char> lifetime_;
+  tk::Lifetime lifetime_;
   uint64_t selectedId_ = 0; // while there is no widget
   uint64_t collapseEpoch_ = 1;
   int updateDepth_ = 0;

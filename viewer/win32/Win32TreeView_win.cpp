@@ -443,7 +443,7 @@ LRESULT Win32TreeView::OnItemExpanding(const NMTREEVIEWW& Notice) {
   }
   if (action != TVE_EXPAND || item == expandingNow_ || !IsLive(item))
     return FALSE;
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   bool allow = true;
   if (operationDepth_ > 0) {
     // Inside an operation of the viewer: the failure goes to that caller.
@@ -464,7 +464,7 @@ LRESULT Win32TreeView::OnItemExpanding(const NMTREEVIEWW& Notice) {
       allow = false;
   }
   // An item the handler deleted must not be expanded by the control.
-  if (alive.expired() || !IsLive(item))
+  if (alive.Expired() || !IsLive(item))
     return TRUE;
   return allow ? FALSE : TRUE;
 }
@@ -501,12 +501,12 @@ LRESULT Win32TreeView::OnEndLabelEdit(const NMTVDISPINFOW& Notice) {
   } else {
     text = FromWide(Notice.item.pszText);
   }
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   const tk::TreeEditedEvent handler = description_.OnEdited;
   form_.App().Guard([&] {
     if (handler)
       handler(NodeOf(item), text);
-    if (!alive.expired() && IsLive(item))
+    if (!alive.Expired() && IsLive(item))
       SetLabel(NodeOf(item), text);
   });
   // The label is stored above as the handler left it (or, when the handler failed, stays as it
