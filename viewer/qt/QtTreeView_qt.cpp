@@ -2,6 +2,7 @@
 
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtText_qt.h"
+#include "viewer/toolkit/TreeReveal.h"
 
 #include <QFont>
 #include <QHeaderView>
@@ -273,43 +274,35 @@ void QtTreeView::OnOpenedUnasked(const QModelIndex& Index) {
   }
 }
 
+// The tree as the make-visible walk sees it: items by their ids, since an expanding handler may
+// replace the items themselves.
+struct QtTreeView::RevealWalk {
+  QtTreeView& Tree;
+  uint64_t ParentOf(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    const TreeItem* up = item ? item->Parent : nullptr;
+    return up && up != &Tree.model_->Root() ? up->Id : 0;
+  }
+  bool IsLive(uint64_t Id) const { return Tree.model_->Find(Id) != nullptr; }
+  bool IsOpen(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    return item && Tree.Open(*item);
+  }
+  void Open(uint64_t Id) const { Tree.Expand(NodeOf(Tree.model_->Find(Id))); }
+  uint64_t ShownEpoch(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    return item ? item->ShownEpoch : 0;
+  }
+  void MarkShown(uint64_t Id, uint64_t Epoch) const {
+    if (TreeItem* item = Tree.model_->Find(Id))
+      item->ShownEpoch = Epoch;
+  }
+  uint64_t Epoch() const { return Tree.collapseEpoch_; }
+};
+
 bool QtTreeView::OpenAncestors(uint64_t Id) {
-  const TreeItem* target = model_->Find(Id);
-  if (!target)
-    return false;
-  const uint64_t epoch = collapseEpoch_;
-  std::vector<uint64_t> shut;
-  std::vector<uint64_t> passed;
-  for (const TreeItem* up = target->Parent; up && up != &model_->Root(); up = up->Parent) {
-    const bool open = Open(*up);
-    if (open && up->ShownEpoch == epoch)
-      break;
-    passed.push_back(up->Id);
-    if (!open)
-      shut.push_back(up->Id);
-  }
-  // Top-down, each raising the expanding event.
-  bool allOpen = true;
-  for (auto it = shut.rbegin(); it != shut.rend(); ++it) {
-    TreeItem* item = model_->Find(*it);
-    if (!item) {
-      allOpen = false;
-      continue;
-    }
-    Expand(NodeOf(item));
-    item = model_->Find(*it);
-    if (!item || !Open(*item))
-      allOpen = false;
-  }
-  if (!allOpen || !model_->Find(Id))
-    return false;
-  if (epoch != collapseEpoch_)
-    return true;
-  passed.push_back(Id);
-  for (const uint64_t shown : passed)
-    if (TreeItem* item = model_->Find(shown))
-      item->ShownEpoch = epoch;
-  return true;
+  RevealWalk walk{*this};
+  return tk::OpenCollapsedAncestors(walk, Id);
 }
 
 void QtTreeView::MakeVisible(tk::TreeNodeHandle Node) {

@@ -84,6 +84,7 @@ private:
   TreeItem& Require(tk::TreeNodeHandle Node) const;
   bool Open(const TreeItem& Item) const;
   // Opens the shut ancestors of Item top-down, each through Expand; true when all are open.
+  struct RevealWalk;
   bool OpenAncestors(uint64_t Id);
   void RaiseExpanding(TreeItem& Item, bool& Allow);
   bool OnUserExpands(const QModelIndex& Index);
