@@ -76,8 +76,7 @@ tk::NativeWindow ListerHost::CreateListerWindow(tk::NativeWindow Lister,
   } catch (const std::exception& e) {
     Report(app, embedding_.ReportOwner(Lister), u"Open error:", e);
   } catch (...) {
-    Report(app, embedding_.ReportOwner(Lister), u"Open error:",
-           tk::ToolkitError("Unknown exception"));
+    Report(app, embedding_.ReportOwner(Lister), u"Open error:", tk::UnknownException());
   }
   return tk::NoWindow;
 }
@@ -109,7 +108,7 @@ void ListerHost::TearDown(tk::NativeWindow Window, TeardownRoute Route) noexcept
   } catch (const std::exception& e) {
     Report(app, tk::NoWindow, u"DestroyWindow error:", e);
   } catch (...) {
-    Report(app, tk::NoWindow, u"DestroyWindow error:", tk::ToolkitError("Unknown exception"));
+    Report(app, tk::NoWindow, u"DestroyWindow error:", tk::UnknownException());
   }
 }
 

@@ -73,8 +73,16 @@ std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data) {
   return names;
 }
 
+// Nothing may leave an event handler into Qt's event loop: a drag whose names cannot even be
+// held (out of memory) is refused.
 void FormWidget::dragEnterEvent(QDragEnterEvent* Event) {
-  if (form_ && form_->AcceptsDrops() && !DroppedLocalFiles(*Event->mimeData()).empty())
+  bool accept = false;
+  try {
+    accept = form_ && form_->AcceptsDrops() && !DroppedLocalFiles(*Event->mimeData()).empty();
+  } catch (...) {
+    accept = false;
+  }
+  if (accept)
     Event->acceptProposedAction();
   else
     Event->ignore();
@@ -88,14 +96,19 @@ void FormWidget::dragMoveEvent(QDragMoveEvent* Event) {
 }
 
 void FormWidget::dropEvent(QDropEvent* Event) {
-  std::vector<std::u16string> names = DroppedLocalFiles(*Event->mimeData());
-  if (!form_ || !form_->AcceptsDrops() || names.empty()) {
+  try {
+    std::vector<std::u16string> names = DroppedLocalFiles(*Event->mimeData());
+    if (!form_ || !form_->AcceptsDrops() || names.empty()) {
+      Event->ignore();
+      return;
+    }
+    // Loaded once the drag has ended: a large file must not hold the other program's drag.
+    auto queued = std::make_unique<QueuedDrop>(std::move(names));
+    Event->acceptProposedAction();
+    QCoreApplication::postEvent(this, queued.release());
+  } catch (...) {
     Event->ignore();
-    return;
   }
-  Event->acceptProposedAction();
-  // Loaded once the drag has ended: a large file must not hold the other program's drag.
-  QCoreApplication::postEvent(this, new QueuedDrop(std::move(names)));
 }
 
 void FormWidget::customEvent(QEvent* Event) {
@@ -315,10 +328,13 @@ void QtForm::SetCaption(std::u16string_view Caption) {
     widget_->setWindowTitle(ToQString(caption_));
 }
 
-void QtForm::DeliverDrop(std::vector<std::u16string> Names) {
+void QtForm::DeliverDrop(std::vector<std::u16string> Names) noexcept {
   if (Names.empty() || !AcceptsDrops())
     return;
-  RaiseDropFiles(tk::DroppedFiles(std::make_unique<tk::NameListDrop>(std::move(Names))));
+  // From the event loop: whatever fails goes to the application's exception handling.
+  app_.Guard([&] {
+    RaiseDropFiles(tk::DroppedFiles(std::make_unique<tk::NameListDrop>(std::move(Names))));
+  });
 }
 
 tk::TreeView& QtForm::FindTreeView(std::string_view Name) { return Tree(Name); }

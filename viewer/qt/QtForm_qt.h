@@ -81,7 +81,7 @@ public:
 
   // For FormWidget.
   void WidgetGone() noexcept;
-  void DeliverDrop(std::vector<std::u16string> Names);
+  void DeliverDrop(std::vector<std::u16string> Names) noexcept;
   bool FillsParent() const noexcept;
 
 private:

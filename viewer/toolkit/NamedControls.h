@@ -27,6 +27,11 @@ public:
     return *found->second;
   }
   Control* at(std::string_view Name) const { return &Find(Name); }
+  // nullptr when there is no such control; never throws.
+  Control* Lookup(std::string_view Name) const noexcept {
+    const auto found = controls_.find(Name);
+    return found == controls_.end() ? nullptr : found->second.get();
+  }
 
   typename Map::const_iterator begin() const noexcept { return controls_.begin(); }
   typename Map::const_iterator end() const noexcept { return controls_.end(); }

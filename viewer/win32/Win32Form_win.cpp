@@ -223,7 +223,8 @@ void Win32Form::Layout() noexcept {
   int bottom = client.bottom;
   // Edges first, in description order; a hidden control takes no room. (Its descriptions
   // say which ones are shown: a tree whose redrawing is suspended can lose WS_VISIBLE.)
-  const auto dock = [&](HWND Window, tk::Align Alignment, int DesignedHeight, bool Shown) {
+  const auto dock = [&](const auto* Control, tk::Align Alignment, int DesignedHeight, bool Shown) {
+    const HWND Window = Control ? Control->Window() : nullptr;
     if (!Window || !Shown)
       return;
     const int height = scale_(DesignedHeight);
@@ -237,9 +238,9 @@ void Win32Form::Layout() noexcept {
   };
   for (const tk::ControlDescription& control : Description().Controls) {
     if (const auto* bar = std::get_if<tk::ToolBarDescription>(&control))
-      dock(toolBars_.at(bar->Name)->Window(), bar->Alignment, bar->Height, bar->Visible);
+      dock(toolBars_.Lookup(bar->Name), bar->Alignment, bar->Height, bar->Visible);
     else if (const auto* status = std::get_if<tk::StatusBarDescription>(&control))
-      dock(statusBars_.at(status->Name)->Window(), status->Alignment, status->Height, true);
+      dock(statusBars_.Lookup(status->Name), status->Alignment, status->Height, true);
   }
   // Then what is left to the controls that fill it.
   for (const auto& [name, tree] : trees_)
