@@ -10,7 +10,7 @@ namespace tkmem {
 
 MemoryForm::MemoryForm(MemoryApplication& App, tk::NativeWindow Parent,
                        tk::FormDescription Description)
-    : FormBase(std::move(Description)), app_(App), parent_(Parent),
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
       caption_(this->Description().Caption) {
   for (const tk::ControlDescription& control : this->Description().Controls)
     Build(control);

@@ -2,9 +2,8 @@
 
 #include "viewer/memory/MemoryControls.h"
 #include "viewer/memory/MemoryTreeView.h"
-#include "viewer/toolkit/FormBase.h"
+#include "viewer/toolkit/FormControls.h"
 #include "viewer/toolkit/FormDescription.h"
-#include "viewer/toolkit/NamedControls.h"
 
 #include <functional>
 #include <map>
@@ -18,7 +17,8 @@ class MemoryApplication;
 
 // A form held in memory, built from its description. It keeps a journal of what happened to
 // it, so tests can check the order of creation, showing and destruction.
-class MemoryForm final : public tk::FormBase {
+class MemoryForm final : public tk::FormControls<MemoryTreeView, MemoryStatusBar, MemoryEditBox,
+                                                 MemoryToolBar, MemoryOpenDialog> {
 public:
   MemoryForm(MemoryApplication& App, tk::NativeWindow Parent, tk::FormDescription Description);
   ~MemoryForm() override;
@@ -29,11 +29,6 @@ public:
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override { caption_.assign(Caption); }
-  tk::TreeView& FindTreeView(std::string_view Name) override { return Tree(Name); }
-  tk::StatusBar& FindStatusBar(std::string_view Name) override { return Status(Name); }
-  tk::EditBox& FindEditBox(std::string_view Name) override { return Edit(Name); }
-  tk::ToolBar& FindToolBar(std::string_view Name) override { return Bar(Name); }
-  tk::OpenDialog& FindOpenDialog(std::string_view Name) override { return Dialog(Name); }
 
   // The user's actions, delivered through the application's exception boundary.
   // Drops files on the window; false (and nothing happens) unless it accepts dropped files.
@@ -70,11 +65,6 @@ private:
   tk::NativeWindow handle_ = tk::NoWindow;
   bool visible_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
-  tk::NamedControls<MemoryTreeView> trees_{"tree view"};
-  tk::NamedControls<MemoryStatusBar> statusBars_{"status bar"};
-  tk::NamedControls<MemoryEditBox> editBoxes_{"edit box"};
-  tk::NamedControls<MemoryToolBar> toolBars_{"tool bar"};
-  tk::NamedControls<MemoryOpenDialog> dialogs_{"open dialog"};
   std::map<std::string, tk::NotifyEvent, std::less<>> buttons_;
   std::vector<std::string> creationOrder_;
   std::vector<std::string> journal_;

@@ -120,8 +120,8 @@ void FormWidget::customEvent(QEvent* Event) {
 // --- QtForm: construction and lifecycle -----------------------------------------------------
 
 QtForm::QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description)
-    : FormBase(std::move(Description)), app_(App), parent_(Parent), hasParent_(Parent != nullptr),
-      caption_(this->Description().Caption) {
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
+      hasParent_(Parent != nullptr), caption_(this->Description().Caption) {
   for (const tk::ControlDescription& control : this->Description().Controls)
     std::visit(
         [this](const auto& Control) {
@@ -174,17 +174,6 @@ void QtForm::WidgetGone() noexcept {
       // Inside a destructor nothing may leave.
     }
   }
-}
-
-void QtForm::DetachControls() noexcept {
-  for (const auto& [name, tree] : trees_)
-    tree->Detach();
-  for (const auto& [name, status] : statusBars_)
-    status->Detach();
-  for (const auto& [name, edit] : editBoxes_)
-    edit->Detach();
-  for (const auto& [name, bar] : toolBars_)
-    bar->Detach();
 }
 
 // --- the widget ------------------------------------------------------------------------------
@@ -337,11 +326,6 @@ void QtForm::DeliverDrop(std::vector<std::u16string> Names) noexcept {
   });
 }
 
-tk::TreeView& QtForm::FindTreeView(std::string_view Name) { return Tree(Name); }
-tk::StatusBar& QtForm::FindStatusBar(std::string_view Name) { return Status(Name); }
-tk::EditBox& QtForm::FindEditBox(std::string_view Name) { return editBoxes_.Find(Name); }
-tk::ToolBar& QtForm::FindToolBar(std::string_view Name) { return toolBars_.Find(Name); }
-tk::OpenDialog& QtForm::FindOpenDialog(std::string_view Name) { return dialogs_.Find(Name); }
 QtTreeView& QtForm::Tree(std::string_view Name) { return trees_.Find(Name); }
 QtStatusBar& QtForm::Status(std::string_view Name) { return statusBars_.Find(Name); }
 

@@ -2,9 +2,8 @@
 
 #include "viewer/qt/QtControls_qt.h"
 #include "viewer/qt/QtTreeView_qt.h"
-#include "viewer/toolkit/FormBase.h"
+#include "viewer/toolkit/FormControls.h"
 #include "viewer/toolkit/FormDescription.h"
-#include "viewer/toolkit/NamedControls.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -50,7 +49,8 @@ std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data);
 // A form on a FormWidget, a child of the widget given at creation (or a window of its own
 // without one). The widget and its controls are made on first need; the control objects exist
 // from construction on.
-class QtForm final : public tk::FormBase {
+class QtForm final
+    : public tk::FormControls<QtTreeView, QtStatusBar, QtEditBox, QtToolBar, QtOpenDialog> {
 public:
   QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description);
   ~QtForm() override;
@@ -61,11 +61,6 @@ public:
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
-  tk::TreeView& FindTreeView(std::string_view Name) override;
-  tk::StatusBar& FindStatusBar(std::string_view Name) override;
-  tk::EditBox& FindEditBox(std::string_view Name) override;
-  tk::ToolBar& FindToolBar(std::string_view Name) override;
-  tk::OpenDialog& FindOpenDialog(std::string_view Name) override;
 
   // The Qt side.
   QtApplication& App() const noexcept { return app_; }
@@ -92,7 +87,6 @@ private:
 
   FormWidget& EnsureWidget();
   void CreateWidget();
-  void DetachControls() noexcept;
   double Scale() const;
   void ApplyColours();
 
@@ -104,11 +98,6 @@ private:
   bool lost_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
   std::function<void()> onWidgetGone_;
-  tk::NamedControls<QtTreeView> trees_{"tree view"};
-  tk::NamedControls<QtStatusBar> statusBars_{"status bar"};
-  tk::NamedControls<QtEditBox> editBoxes_{"edit box"};
-  tk::NamedControls<QtToolBar> toolBars_{"tool bar"};
-  tk::NamedControls<QtOpenDialog> dialogs_{"open dialog"};
 };
 
 // The Qt form behind the toolkit surface; ToolkitError when the form is of another toolkit.

@@ -54,7 +54,7 @@ void NoteWindowDestroying(HWND Window) noexcept {
 }
 
 Win32Form::Win32Form(Win32Application& App, HWND Parent, tk::FormDescription Description)
-    : FormBase(std::move(Description)), app_(App), parent_(Parent),
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
       caption_(this->Description().Caption), nextFreeId_(kFirstFreeId) {
   ids_.resize(this->Description().Controls.size());
   for (std::size_t index = 0; index < this->Description().Controls.size(); ++index)
@@ -251,14 +251,7 @@ void Win32Form::Layout() noexcept {
 void Win32Form::Detach() noexcept {
   if (window_)
     ::SetWindowLongPtrW(window_.Get(), 0, 0);
-  for (const auto& [name, tree] : trees_)
-    tree->Detach();
-  for (const auto& [name, status] : statusBars_)
-    status->Detach();
-  for (const auto& [name, edit] : editBoxes_)
-    edit->Detach();
-  for (const auto& [name, bar] : toolBars_)
-    bar->Detach();
+  DetachControls();
 }
 
 void Win32Form::OnDpiChanged() noexcept {
@@ -322,12 +315,6 @@ void Win32Form::SetCaption(std::u16string_view Caption) {
   if (window_)
     ::SetWindowTextW(window_.Get(), WidePointer(caption_));
 }
-
-tk::TreeView& Win32Form::FindTreeView(std::string_view Name) { return trees_.Find(Name); }
-tk::StatusBar& Win32Form::FindStatusBar(std::string_view Name) { return statusBars_.Find(Name); }
-tk::EditBox& Win32Form::FindEditBox(std::string_view Name) { return editBoxes_.Find(Name); }
-tk::ToolBar& Win32Form::FindToolBar(std::string_view Name) { return toolBars_.Find(Name); }
-tk::OpenDialog& Win32Form::FindOpenDialog(std::string_view Name) { return dialogs_.Find(Name); }
 
 // --- messages --------------------------------------------------------------------------------
 

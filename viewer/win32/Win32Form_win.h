@@ -2,9 +2,8 @@
 
 #ifdef _WIN32
 
-#include "viewer/toolkit/FormBase.h"
+#include "viewer/toolkit/FormControls.h"
 #include "viewer/toolkit/FormDescription.h"
-#include "viewer/toolkit/NamedControls.h"
 #include "viewer/win32/Handles_win.h"
 #include "viewer/win32/Win32Controls_win.h"
 #include "viewer/win32/Win32TreeView_win.h"
@@ -24,7 +23,8 @@ class Win32Application;
 // Its window and controls are made on first need; the control objects exist from
 // construction on and hold nothing native until then. The form's object pointer lives in the
 // class's extra slot, so the window's user data and procedure stay free for an embedder.
-class Win32Form final : public tk::FormBase {
+class Win32Form final : public tk::FormControls<Win32TreeView, Win32StatusBar, Win32EditBox,
+                                                Win32ToolBar, Win32OpenDialog> {
 public:
   Win32Form(Win32Application& App, HWND Parent, tk::FormDescription Description);
   ~Win32Form() override;
@@ -35,11 +35,6 @@ public:
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
-  tk::TreeView& FindTreeView(std::string_view Name) override;
-  tk::StatusBar& FindStatusBar(std::string_view Name) override;
-  tk::EditBox& FindEditBox(std::string_view Name) override;
-  tk::ToolBar& FindToolBar(std::string_view Name) override;
-  tk::OpenDialog& FindOpenDialog(std::string_view Name) override;
 
   // For the controls.
   Win32Application& App() const noexcept { return app_; }
@@ -95,11 +90,6 @@ private:
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
   DpiScale scale_; // of the window's screen, once the window exists
   int nextFreeId_;
-  tk::NamedControls<Win32TreeView> trees_{"tree view"};
-  tk::NamedControls<Win32StatusBar> statusBars_{"status bar"};
-  tk::NamedControls<Win32EditBox> editBoxes_{"edit box"};
-  tk::NamedControls<Win32ToolBar> toolBars_{"tool bar"};
-  tk::NamedControls<Win32OpenDialog> dialogs_{"open dialog"};
   std::vector<ControlIds> ids_;   // one per control of the description, in its order
   std::map<int, Button> buttons_; // by command id
 };
