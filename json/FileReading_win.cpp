@@ -100,10 +100,9 @@ std::string ReadWholeFile(const std::u16string& fileName) {
     ThrowCannotOpen(fileName, SystemDescription(ERROR_INVALID_NAME));
   // Logs being written and settings files that their program keeps open must still load, so
   // nothing is shut out: other programs may read, write and delete the file meanwhile.
-  FileHandle file(CreateFileW(Wide(fileName), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr));
+  FileHandle file(CreateFileW(
+      Wide(fileName), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     ThrowCannotOpen(fileName, SystemDescription(error));

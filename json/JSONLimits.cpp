@@ -8,9 +8,8 @@ namespace ujson {
 
 void CheckTextLength(int64_t length) {
   if (length > MaxTextLength)
-    throw EJSONError("The text is too long: " + std::to_string(length) +
-                     " characters, at most " + std::to_string(MaxTextLength) +
-                     " are supported");
+    throw EJSONError("The text is too long: " + std::to_string(length) + " characters, at most " +
+                     std::to_string(MaxTextLength) + " are supported");
 }
 
 void CheckNestingLevel(int64_t level) {

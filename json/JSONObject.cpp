@@ -207,7 +207,9 @@ std::u16string TJSONObject::GetAsString() const {
   return ujson::DecodeStringEscapes(ElementView(FValue));
 }
 
-int32_t TJSONObject::GetAsInt() const { return ujson::TextToInt32(ElementView(FValue)).value_or(0); }
+int32_t TJSONObject::GetAsInt() const {
+  return ujson::TextToInt32(ElementView(FValue)).value_or(0);
+}
 
 int64_t TJSONObject::GetAsInt64() const {
   return ujson::TextToInt64(ElementView(FValue)).value_or(0);
@@ -227,9 +229,8 @@ bool TJSONObject::GetIsGenerating() const { return FOwner->GetIsGenerating(); }
 
 void TJSONObject::ShiftPositions(int32_t After, int32_t Delta) {
   VisitSubtree(*this, [After, Delta](TJSONObject& node) {
-    for (int32_t* position :
-         {&node.FJSONText.Start, &node.FJSONText.Finish, &node.FName.Start, &node.FName.Finish,
-          &node.FValue.Start, &node.FValue.Finish}) {
+    for (int32_t* position : {&node.FJSONText.Start, &node.FJSONText.Finish, &node.FName.Start,
+                              &node.FName.Finish, &node.FValue.Start, &node.FValue.Finish}) {
       if (*position > After)
         *position += Delta;
     }

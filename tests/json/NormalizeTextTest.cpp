@@ -38,7 +38,7 @@ std::u16string ReferenceNormalize(std::u16string text) {
     return p >= 1 && p <= static_cast<std::ptrdiff_t>(text.size()) ? text[p - 1] : u'\0';
   };
   // "$" and the four characters, read as a C string would be: up to the first NUL.
-  auto hexValue = [](std::u16string digits) -> std::optional<char16_t> {
+  auto hexValue = [](const std::u16string& digits) -> std::optional<char16_t> {
     std::u16string number = u"$" + digits;
     number = number.substr(0, number.find(u'\0'));
     if (number.size() < 2)
