@@ -202,7 +202,10 @@ bool PassKeyToHost(const QPointer<QWidget>& Viewer, bool QuickView, const QKeyEv
 
 void QtEmbedding::Attach(TfmMain& Viewer, tk::NativeWindow Window) {
   tkqt::QtForm& form = tkqt::AsQt(Viewer.Window());
-  auto* const window = reinterpret_cast<QWidget*>(Window);
+  // The widget WindowOf handed out as Window.
+  QWidget* const window = form.Widget();
+  if (!window)
+    throw tk::ToolkitError("The viewer window is gone");
   // The host destroyed the viewer's widget (with its container, say) before closing it.
   form.SetWidgetGoneHandler([Window] { PluginHost().TearDown(Window, TeardownRoute::WindowGone); });
 
