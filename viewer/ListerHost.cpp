@@ -52,6 +52,8 @@ tk::NativeWindow ListerHost::CreateViewer(tk::Application& App, tk::NativeWindow
   // Room first, so the viewer is never owned without being on record.
   live_.reserve(live_.size() + 1);
   App.AddOwned(std::move(created));
+  // The application owns the viewer now, not the emptied local.
+  // cppcheck-suppress danglingLifetime
   live_.push_back({window, &viewer});
   try {
     embedding_.Attach(viewer, window);

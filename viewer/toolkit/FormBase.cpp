@@ -4,6 +4,8 @@
 
 namespace tk {
 
+// Taken by value and moved in.
+// cppcheck-suppress passedByValue
 FormBase::FormBase(FormDescription Description) noexcept : description_(std::move(Description)) {}
 
 void FormBase::Raise(NotifyEvent FormDescription::*Event) noexcept {
