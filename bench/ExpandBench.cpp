@@ -42,6 +42,7 @@ struct ShownArray {
 
 void ExpandThroughViewer(benchmark::State& state) {
   const std::u16string text = ArrayText();
+  // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused by design
   for (auto _ : state) {
     state.PauseTiming();
     auto shown = std::make_unique<ShownArray>(text);
@@ -60,6 +61,7 @@ void ExpandThroughViewer(benchmark::State& state) {
 void InsertDirectly(benchmark::State& state) {
   tkmem::MemoryApplication app;
   std::u16string label = u"element 12345";
+  // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused by design
   for (auto _ : state) {
     state.PauseTiming();
     tkmem::MemoryTreeView tree(app, tk::TreeViewDescription{});

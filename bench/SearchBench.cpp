@@ -18,7 +18,7 @@
 namespace {
 
 constexpr tk::NativeWindow kLister = 0x500;
-constexpr std::size_t kTargetUnits = 100u * 1024u * 1024u;
+constexpr std::size_t kTargetUnits = std::size_t{100} * 1024 * 1024;
 constexpr std::u16string_view kMissing = u"zebra crossing";
 
 // Records of mixed members, like a real export, until the text reaches the target size.
@@ -31,8 +31,11 @@ std::u16string DocumentText() {
     std::u16string number;
     for (char c : std::to_string(i))
       number += static_cast<char16_t>(c);
-    text += u"{\"id\": " + number + u", \"name\": \"item " + number +
-            u"\", \"price\": 12.5, \"tags\": [\"red\", \"green\"], \"stock\": true}";
+    text += u"{\"id\": ";
+    text += number;
+    text += u", \"name\": \"item ";
+    text += number;
+    text += u"\", \"price\": 12.5, \"tags\": [\"red\", \"green\"], \"stock\": true}";
   }
   return text + u"]}";
 }
@@ -78,6 +81,7 @@ int main(int argc, char** argv) {
       {"backwards", lcs_findfirst | lcs_backwards},
   };
   std::vector<double> baseline;
+  baseline.reserve(static_cast<std::size_t>(rounds));
   for (int round = 0; round < rounds; ++round)
     baseline.push_back(Milliseconds([&] {
       if (haystack.find(kMissing) != std::u16string_view::npos)
@@ -87,6 +91,7 @@ int main(int argc, char** argv) {
   std::printf("u16string_view::find: %.1f ms\n", base);
   for (const Case& one : cases) {
     std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(rounds));
     for (int round = 0; round < rounds; ++round)
       times.push_back(Milliseconds([&] {
         if (viewer.AnswerSearchText(kMissing, one.Parameter) != LISTPLUGIN_ERROR)

@@ -8,6 +8,7 @@
 // 0xFE, its second. Bytes become UTF-16 units one to one, except 0xFD, which stands for an unpaired
 // surrogate.
 
+#include "tests/NodeInvariants.h"
 #include "json/JSONGeneration.h"
 #include "json/UJSON.h"
 
@@ -18,7 +19,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -43,93 +43,18 @@ std::u16string Units(std::string_view bytes) {
   return text;
 }
 
-const TJSONObject& Node(const IJSONObject* node) { return static_cast<const TJSONObject&>(*node); }
+using node_invariants::Openings;
+using node_invariants::ReplacedBy;
+using node_invariants::Snapshot;
+using node_invariants::TakeSnapshot;
+using node_invariants::TextOf;
+using node_invariants::TreeNodes;
 
-const std::u16string& TextOf(const JSONRef& node) { return Node(node.get()).Owner()->FText; }
+const TJSONObject& Node(const IJSONObject* node) { return node_invariants::NodeOf(*node); }
 
-std::vector<JSONRef> TreeNodes(const JSONRef& root) {
-  std::vector<JSONRef> nodes{root};
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    for (int32_t k = 0; k < nodes[i]->GetCount(); ++k)
-      nodes.push_back(nodes[i]->GetChild(k));
-  }
-  return nodes;
-}
-
-int64_t Openings(std::u16string_view text) {
-  return std::count_if(text.begin(), text.end(), [](char16_t c) { return c == u'[' || c == u'{'; });
-}
-
-struct Snapshot {
-  const IJSONObject* node;
-  TStringElement ranges[3];
-  std::u16string reads[3];
-};
-
-std::vector<Snapshot> TakeSnapshot(const std::vector<JSONRef>& tree) {
-  std::vector<Snapshot> snapshot;
-  for (const JSONRef& node : tree) {
-    const TJSONObject& n = Node(node.get());
-    snapshot.push_back({node.get(),
-                        {n.TextRange(), n.NameRange(), n.ValueRange()},
-                        {node->GetText(), node->GetName(), node->GetValue()}});
-  }
-  return snapshot;
-}
-
-TStringElement ReplacedBy(TStringElement range, int64_t length) {
-  const int32_t last =
-      static_cast<int32_t>(std::min<int64_t>(std::max(range.Finish, range.Start - 1), length));
-  return {range.Start, last};
-}
-
-void CheckSoundTree(const JSONRef& doc, int64_t overrun) {
-  const int64_t length = static_cast<int64_t>(TextOf(doc).size());
-  for (const JSONRef& node : TreeNodes(doc)) {
-    const TJSONObject& n = Node(node.get());
-    for (const TStringElement range : {n.TextRange(), n.NameRange(), n.ValueRange()}) {
-      Check(range.Start >= 0 && range.Start <= length + overrun, "range start outside the text");
-      Check(range.Finish >= -1 && range.Finish <= length + overrun,
-            "range finish outside the text");
-    }
-    node->GetName();
-    node->GetValue();
-    node->GetAsString();
-    node->GetAsInt();
-    node->GetAsInt64();
-    node->GetAsDouble();
-    node->GetAsBoolean();
-    node->Find(u"a", 0);
-    if (node->GetTextStart() > 0)
-      node->FindByPosition(node->GetTextStart());
-    for (int32_t k = 0; k < node->GetCount(); ++k) {
-      const JSONRef child = node->GetChild(k);
-      Check(child->GetParent() == node, "a child does not lead back to its parent");
-      Check(child->GetLevel() == node->GetLevel() + 1, "a child is not one level down");
-    }
-  }
-}
-
-void CheckUntouchedRanges(const JSONRef& doc, const std::vector<Snapshot>& before,
-                          TStringElement replaced, const IJSONObject* edited, int editedRange,
-                          bool reparsed) {
-  std::unordered_set<const IJSONObject*> inTree;
-  for (const JSONRef& node : TreeNodes(doc))
-    inTree.insert(node.get());
-  for (const Snapshot& shot : before) {
-    if ((reparsed && shot.node == edited) || inTree.count(shot.node) == 0)
-      continue;
-    const std::u16string reads[3] = {shot.node->GetText(), shot.node->GetName(),
-                                     shot.node->GetValue()};
-    for (int k = 0; k < 3; ++k) {
-      const TStringElement range = shot.ranges[k];
-      if (range.Start == 0 || range.Finish < range.Start ||
-          (shot.node == edited && (k == 0 || k == editedRange)))
-        continue;
-      if (range.Finish < replaced.Start || range.Start > replaced.Finish)
-        Check(reads[k] == shot.reads[k], "an untouched range reads differently");
-    }
-  }
+void CheckNoFault(const std::string& fault) {
+  if (!fault.empty())
+    Fail(fault.c_str());
 }
 
 void Run(std::string_view input) {
@@ -230,8 +155,9 @@ void Run(std::string_view input) {
     if (!inTree)
       Check(TextOf(doc) == textBefore, "an edit through a node outside the tree changed the text");
     openings = std::max(openings, Openings(TextOf(doc)));
-    CheckSoundTree(doc, openings + 3);
-    CheckUntouchedRanges(doc, snapshot, replaced, node.get(), editedRange, reparsed);
+    CheckNoFault(node_invariants::SoundTreeFault(doc, openings + 3));
+    CheckNoFault(node_invariants::UntouchedRangesFault(doc, snapshot, replaced, node.get(),
+                                                       editedRange, reparsed));
   }
   // Nodes held past their document must stay harmless to edit.
   doc.reset();

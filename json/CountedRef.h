@@ -22,6 +22,8 @@ public:
   CountedRef(const CountedRef& other) noexcept : CountedRef(other.object_) {}
   CountedRef(CountedRef&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
 
+  // clang-format 14 cannot lay out a requires clause; these stay as written.
+  // clang-format off
   template <class U>
     requires std::is_convertible_v<U*, T*>
   CountedRef(const CountedRef<U>& other) noexcept : CountedRef(other.get()) {}
@@ -29,6 +31,7 @@ public:
   template <class U>
     requires std::is_convertible_v<U*, T*>
   CountedRef(CountedRef<U>&& other) noexcept : object_(other.release()) {}
+  // clang-format on
 
   CountedRef& operator=(CountedRef other) noexcept {
     std::swap(object_, other.object_);

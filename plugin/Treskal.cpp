@@ -1,12 +1,16 @@
 // The plugin's boundary with the file manager: the exported functions of the lister plugin
-// interface and the DLL's notification handler. Nothing thrown inside ever leaves them.
+// interface and the DLL's notification handler. Each export only converts its arguments; the
+// bodies, with their exception boundary, are the same on every platform (ListerExports.h).
 
 #include "plugin/DetectString.h"
-#include "viewer/ListerCalls_win.h"
-#include "viewer/ListerEmbedding_win.h"
-#include "viewer/ListerProtocol.h"
+#include "viewer/ListerExports.h"
+#include "viewer/win32/Handles_win.h"
+#include "viewer/win32/ListerEmbedding_win.h"
 
 #include <windows.h>
+
+using tkwin::FromHwnd;
+using tkwin::ToHwnd;
 
 extern "C" {
 
@@ -15,64 +19,45 @@ void WINAPI ListGetDetectString(char* DetectString, int MaxLen) {
 }
 
 HWND WINAPI ListLoad(HWND ParentWin, char* FileToLoad, int ShowFlags) {
-  try {
-    return CreateListerWindow(ParentWin, FileNameFromAnsi(FileToLoad), ShowFlags);
-  } catch (...) {
-    // Only the conversion can fail here (out of memory): no window.
-    return nullptr;
-  }
+  return ToHwnd(lister_exports::Load(
+      FromHwnd(ParentWin), [=] { return TextFromAnsi(FileToLoad); }, ShowFlags));
 }
 
 // The same as ListLoad for a UTF-16 name, so names outside the ANSI code page arrive whole.
 HWND WINAPI ListLoadW(HWND ParentWin, WCHAR* FileToLoad, int ShowFlags) {
-  try {
-    return CreateListerWindow(ParentWin, FileNameFromWide(FileToLoad), ShowFlags);
-  } catch (...) {
-    return nullptr;
-  }
+  return ToHwnd(lister_exports::Load(
+      FromHwnd(ParentWin), [=] { return TextFromWide(FileToLoad); }, ShowFlags));
 }
 
 // Another file into the viewer window that ListLoad returned; ParentWin is its lister window.
 int WINAPI ListLoadNext(HWND ParentWin, HWND PluginWin, char* FileToLoad, int ShowFlags) {
   static_cast<void>(ParentWin);
-  try {
-    return LoadNextIntoListerWindow(PluginWin, FileNameFromAnsi(FileToLoad), ShowFlags);
-  } catch (...) {
-    return LISTPLUGIN_ERROR;
-  }
+  return lister_exports::LoadNext(
+      FromHwnd(PluginWin), [=] { return TextFromAnsi(FileToLoad); }, ShowFlags);
 }
 
 int WINAPI ListLoadNextW(HWND ParentWin, HWND PluginWin, WCHAR* FileToLoad, int ShowFlags) {
   static_cast<void>(ParentWin);
-  try {
-    return LoadNextIntoListerWindow(PluginWin, FileNameFromWide(FileToLoad), ShowFlags);
-  } catch (...) {
-    return LISTPLUGIN_ERROR;
-  }
+  return lister_exports::LoadNext(
+      FromHwnd(PluginWin), [=] { return TextFromWide(FileToLoad); }, ShowFlags);
 }
 
 // The lister's find dialog, F3 and Shift+F3; the 8-bit text is in the ANSI code page.
 int WINAPI ListSearchText(HWND ListWin, char* SearchString, int SearchParameter) {
-  try {
-    return SearchListerWindow(ListWin, TextFromAnsi(SearchString), SearchParameter);
-  } catch (...) {
-    return LISTPLUGIN_ERROR;
-  }
+  return lister_exports::SearchText(
+      FromHwnd(ListWin), [=] { return TextFromAnsi(SearchString); }, SearchParameter);
 }
 
 int WINAPI ListSearchTextW(HWND ListWin, WCHAR* SearchString, int SearchParameter) {
-  try {
-    return SearchListerWindow(ListWin, TextFromWide(SearchString), SearchParameter);
-  } catch (...) {
-    return LISTPLUGIN_ERROR;
-  }
+  return lister_exports::SearchText(
+      FromHwnd(ListWin), [=] { return TextFromWide(SearchString); }, SearchParameter);
 }
 
 int WINAPI ListSendCommand(HWND ListWin, int Command, int Parameter) {
-  return SendListerCommand(ListWin, Command, Parameter);
+  return lister_exports::SendCommand(FromHwnd(ListWin), Command, Parameter);
 }
 
-void WINAPI ListCloseWindow(HWND ListWin) { DestroyListerWindow(ListWin); }
+void WINAPI ListCloseWindow(HWND ListWin) { lister_exports::CloseWindow(FromHwnd(ListWin)); }
 
 } // extern "C"
 

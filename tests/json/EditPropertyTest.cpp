@@ -4,6 +4,7 @@
 // still reads the same characters.
 
 #include "NodeAccess.h"
+#include "NodeInvariants.h"
 
 #include "json/JSONGeneration.h"
 
@@ -14,7 +15,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -48,16 +48,11 @@ std::string Printable(std::u16string_view text) {
   return out;
 }
 
-const std::u16string& TextOf(const JSONRef& node) { return Node(node).Owner()->FText; }
-
-std::vector<JSONRef> TreeNodes(const JSONRef& root) {
-  std::vector<JSONRef> nodes{root};
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    for (int32_t k = 0; k < nodes[i]->GetCount(); ++k)
-      nodes.push_back(nodes[i]->GetChild(k));
-  }
-  return nodes;
-}
+using node_invariants::Openings;
+using node_invariants::ReplacedBy;
+using node_invariants::Snapshot;
+using node_invariants::TextOf;
+using node_invariants::TreeNodes;
 
 // --- well-formed values and plain names ---------------------------------------------------------
 
@@ -282,94 +277,17 @@ std::u16string AnyText(Random& random, size_t maxLength) {
   return text;
 }
 
-int64_t Openings(std::u16string_view text) {
-  return std::count_if(text.begin(), text.end(), [](char16_t c) { return c == u'[' || c == u'{'; });
-}
-
-struct Snapshot {
-  const IJSONObject* node;
-  TStringElement ranges[3];
-  std::u16string reads[3];
-};
-
-std::vector<Snapshot> TakeSnapshot(const JSONRef& doc) {
-  std::vector<Snapshot> snapshot;
-  for (const JSONRef& node : TreeNodes(doc)) {
-    const TJSONObject& n = Node(node);
-    snapshot.push_back({node.get(),
-                        {n.TextRange(), n.NameRange(), n.ValueRange()},
-                        {node->GetText(), node->GetName(), node->GetValue()}});
-  }
-  return snapshot;
-}
-
-// The characters an edit of this range replaces, as reading clips a range to the text.
-TStringElement ReplacedBy(TStringElement range, int64_t length) {
-  const int32_t last =
-      static_cast<int32_t>(std::min<int64_t>(std::max(range.Finish, range.Start - 1), length));
-  return {range.Start, last};
-}
-
-// Every read of every node succeeds, children lead back to their parents a level up, and every
-// position lies within the text as far as the parser itself ever leaves it: a few places past
-// the end, one more for every container still open there.
 void ExpectSoundTree(const JSONRef& doc, int64_t overrun, const std::string& where) {
-  const int64_t length = static_cast<int64_t>(TextOf(doc).size());
-  for (const JSONRef& node : TreeNodes(doc)) {
-    const TJSONObject& n = Node(node);
-    for (const TStringElement range : {n.TextRange(), n.NameRange(), n.ValueRange()}) {
-      ASSERT_GE(range.Start, 0) << where;
-      ASSERT_LE(range.Start, length + overrun) << where;
-      ASSERT_GE(range.Finish, -1) << where;
-      ASSERT_LE(range.Finish, length + overrun) << where;
-    }
-    node->GetName();
-    node->GetValue();
-    node->GetAsString();
-    node->GetAsInt();
-    node->GetAsInt64();
-    node->GetAsDouble();
-    node->GetAsBoolean();
-    node->Find(u"a", 0);
-    if (node->GetTextStart() > 0)
-      node->FindByPosition(node->GetTextStart());
-    for (int32_t k = 0; k < node->GetCount(); ++k) {
-      const JSONRef child = node->GetChild(k);
-      ASSERT_EQ(child->GetParent(), node) << where;
-      ASSERT_EQ(child->GetLevel(), node->GetLevel() + 1) << where;
-    }
-  }
+  ASSERT_EQ(node_invariants::SoundTreeFault(doc, overrun), "") << where;
 }
 
-// Ranges wholly before the replaced characters, or wholly behind them, read as before. The
-// edited node's text range may take the new characters in, and after SetValue the whole node is
-// parsed anew; those are left out.
 void ExpectUntouchedRangesRead(const JSONRef& doc, const std::vector<Snapshot>& before,
                                TStringElement replaced, const IJSONObject* edited, int editedRange,
                                bool reparsed, const std::string& where) {
-  std::unordered_set<const IJSONObject*> inTree;
-  for (const JSONRef& node : TreeNodes(doc))
-    inTree.insert(node.get());
-  for (const Snapshot& shot : before) {
-    if ((reparsed && shot.node == edited) || inTree.count(shot.node) == 0)
-      continue;
-    const TJSONObject& n = static_cast<const TJSONObject&>(*shot.node);
-    const TStringElement now[3] = {n.TextRange(), n.NameRange(), n.ValueRange()};
-    const std::u16string reads[3] = {shot.node->GetText(), shot.node->GetName(),
-                                     shot.node->GetValue()};
-    for (int k = 0; k < 3; ++k) {
-      // Empty ranges read empty wherever they go; the edited range may be one of them.
-      const TStringElement range = shot.ranges[k];
-      if (range.Start == 0 || range.Finish < range.Start ||
-          (shot.node == edited && (k == 0 || k == editedRange)))
-        continue;
-      if (range.Finish < replaced.Start || range.Start > replaced.Finish) {
-        ASSERT_EQ(reads[k], shot.reads[k])
-            << where << "\n  range " << k << " (" << range.Start << ", " << range.Finish
-            << ") became (" << now[k].Start << ", " << now[k].Finish << ")";
-      }
-    }
-  }
+  ASSERT_EQ(
+      node_invariants::UntouchedRangesFault(doc, before, replaced, edited, editedRange, reparsed),
+      "")
+      << where;
 }
 
 TEST(EditProperty, EditsWithAnyTextsKeepEveryNodeReadableAndEveryRangeTrue) {
@@ -399,7 +317,7 @@ TEST(EditProperty, EditsWithAnyTextsKeepEveryNodeReadableAndEveryRangeTrue) {
         const std::vector<JSONRef> tree = TreeNodes(doc);
         const bool inTree = std::find(tree.begin(), tree.end(), node) != tree.end();
         const std::u16string textBefore = TextOf(doc);
-        const std::vector<Snapshot> snapshot = TakeSnapshot(doc);
+        const std::vector<Snapshot> snapshot = node_invariants::TakeSnapshot(TreeNodes(doc));
         const int64_t length = static_cast<int64_t>(textBefore.size());
         const std::u16string text = AnyText(random, 8);
         TStringElement replaced{0, -1};

@@ -87,6 +87,8 @@ TEST(JSONArrayOf, PutsOneArrayIntoTheObjectAndAnElementPerEntryIntoIt) {
 
   JSONRef doc = JSONArrayOf({TJSONValue::UnicodeString(u"sdfsdf"), TJSONValue::Integer(234234),
                              TJSONValue::Float(3.546), TJSONValue::WideChar(u's'),
+                             // A made-up address: only its digits are written.
+                             // NOLINTNEXTLINE(performance-no-int-to-ptr)
                              TJSONValue::Object(reinterpret_cast<void*>(uintptr_t{255}))});
   EXPECT_EQ(TextOf(doc), u"{[\"sdfsdf\",234234,3.546,\"s\",$000000FF]}");
   JSONRef array = doc->GetChild(0);
@@ -128,6 +130,8 @@ TEST(JSONArrayOf, DecodesByteCharactersAndStringsWithTheAnsiCodePage) {
 }
 
 TEST(JSONArrayOf, WritesTheLowHalfOfReferencesAsEightHexadecimalDigits) {
+  // A made-up address: only its digits are written.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   const void* address = reinterpret_cast<const void*>(uintptr_t{0x123456789ABCDEF0});
   EXPECT_EQ(TJSONValue::Pointer(address).Text(), u"$9ABCDEF0");
   EXPECT_EQ(TJSONValue::Class(address).Text(), u"$9ABCDEF0");

@@ -5,9 +5,7 @@
 #include <ostream>
 
 // Tests look at the stored ranges, which only the node class exposes.
-inline const TJSONObject& Node(const JSONRef& ref) {
-  return static_cast<const TJSONObject&>(*ref);
-}
+inline const TJSONObject& Node(const JSONRef& ref) { return static_cast<const TJSONObject&>(*ref); }
 
 inline void PrintTo(const TStringElement& range, std::ostream* os) {
   *os << "(" << range.Start << ", " << range.Finish << ")";

@@ -73,7 +73,7 @@ protected:
     ASSERT_TRUE(ThePlugin().Complete());
   }
   void TearDown() override {
-    if (window)
+    if (window && ThePlugin().close)
       ThePlugin().close(window);
     main.reset();
     ProcessEvents();

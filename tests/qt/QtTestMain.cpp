@@ -28,6 +28,7 @@ void FilterMessages(QtMsgType Type, const QMessageLogContext& Context, const QSt
 // The offscreen platform never frees its screen: LeakSanitizer is told so here, where it also
 // reads it when the tests are only listed. Each entry matches the allocating frame inside Qt; a
 // leak of the project's own objects is reported from its own frames and is never matched.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizer runtime looks up.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libqoffscreen.so\n"
          "leak:QScreen::QScreen\n"

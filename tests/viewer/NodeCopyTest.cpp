@@ -10,7 +10,7 @@
 namespace {
 
 // The node reached from Document by child indices.
-JSONRef At(const JSONRef& Document, std::vector<int32_t> Path) {
+JSONRef At(const JSONRef& Document, const std::vector<int32_t>& Path) {
   JSONRef node = Document;
   for (int32_t index : Path)
     node = node->GetChild(index);

@@ -4,7 +4,7 @@ namespace {
 
 class NodeSearchTest : public ViewerTest {
 protected:
-  void Search(std::u16string Text) {
+  void Search(const std::u16string& Text) {
     Form().Edit("ESearch").SetText(Text);
     Form().UserClickButton("BtnFindNode");
   }

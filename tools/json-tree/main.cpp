@@ -234,8 +234,8 @@ int wmain(int argc, wchar_t** argv) {
   try {
     for (int i = 1; i < argc; ++i) {
       const std::wstring_view w(argv[i]);
-      args.push_back(Utf16ToUtf8(std::u16string_view(
-          reinterpret_cast<const char16_t*>(w.data()), w.size())));
+      args.push_back(
+          Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size())));
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Error: %s\n", e.what());

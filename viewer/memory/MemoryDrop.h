@@ -15,28 +15,20 @@ struct DropCounters {
   uint64_t Outstanding() const { return Delivered - Finished; }
 };
 
-// A drop of files in memory, behaving as DragQueryFileW and DragFinish do.
-class MemoryDropSource final : public tk::DropSource {
+// A drop of files in memory that counts itself in Counters, handed out and given back.
+class MemoryDropSource final : public tk::NameListDrop {
 public:
   MemoryDropSource(std::vector<std::u16string> Names, DropCounters& Counters)
-      : names_(std::move(Names)), counters_(Counters) {
+      : NameListDrop(std::move(Names)), counters_(Counters) {
     ++counters_.Delivered;
   }
 
-  uint32_t Count() const override { return static_cast<uint32_t>(names_.size()); }
-  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const override {
-    if (Index >= names_.size() || Buffer.empty())
-      return 0;
-    const std::u16string& name = names_[Index];
-    const std::size_t copied = name.size() < Buffer.size() ? name.size() : Buffer.size() - 1;
-    name.copy(Buffer.data(), copied);
-    Buffer[copied] = u'\0';
-    return static_cast<uint32_t>(copied);
+  void Finish() noexcept override {
+    NameListDrop::Finish();
+    ++counters_.Finished;
   }
-  void Finish() noexcept override { ++counters_.Finished; }
 
 private:
-  std::vector<std::u16string> names_;
   DropCounters& counters_;
 };
 

@@ -8,22 +8,11 @@
 
 namespace tkmem {
 
-namespace {
-
-template <class Map> auto& Lookup(Map& controls, std::string_view Name, const char* Kind) {
-  auto found = controls.find(Name);
-  if (found == controls.end())
-    throw tk::ToolkitError(std::string("No ") + Kind + " named " + std::string(Name));
-  return *found->second;
-}
-
-} // namespace
-
 MemoryForm::MemoryForm(MemoryApplication& App, tk::NativeWindow Parent,
                        tk::FormDescription Description)
-    : app_(App), parent_(Parent), description_(std::move(Description)),
-      caption_(description_.Caption) {
-  for (const tk::ControlDescription& control : description_.Controls)
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
+      caption_(this->Description().Caption) {
+  for (const tk::ControlDescription& control : this->Description().Controls)
     Build(control);
 }
 
@@ -66,49 +55,38 @@ void MemoryForm::Note(const char* Entry) noexcept {
   }
 }
 
-void MemoryForm::ConstructionComplete() {
-  if (created_ || destroyed_)
-    return;
-  created_ = true;
-  Note("created");
-  app_.Guard([this] {
-    if (description_.OnCreate)
-      description_.OnCreate();
-  });
+void MemoryForm::Deliver(const std::function<void()>& Action) noexcept { app_.Guard(Action); }
+
+void MemoryForm::Noted(LifeEvent Event) noexcept {
+  switch (Event) {
+  case LifeEvent::Created:
+    Note("created");
+    break;
+  case LifeEvent::Shown:
+    Note("shown");
+    break;
+  case LifeEvent::Destroyed:
+    Note("destroyed");
+    break;
+  }
 }
 
-void MemoryForm::Show() {
+void MemoryForm::ShowNativeWindow() {
   Handle();
   visible_ = true;
-  Note("shown");
-  app_.Guard([this] {
-    if (description_.OnShow)
-      description_.OnShow();
-  });
 }
 
-void MemoryForm::Destroy() noexcept {
-  if (destroyed_)
-    return;
-  destroyed_ = true;
-  if (created_) {
-    Note("destroyed");
-    app_.Guard([this] {
-      if (description_.OnDestroy)
-        description_.OnDestroy();
-    });
-  }
+void MemoryForm::DestroyNativeWindow() noexcept {
   if (handle_ != tk::NoWindow) {
     app_.ForgetWindow(handle_);
     handle_ = tk::NoWindow;
     Note("window destroyed");
   }
   visible_ = false;
-  acceptsDrops_ = false;
 }
 
 tk::NativeWindow MemoryForm::Handle() {
-  if (destroyed_)
+  if (Destroyed())
     throw tk::ToolkitError("The window has been destroyed");
   if (handle_ == tk::NoWindow) {
     handle_ = app_.NewWindow(parent_);
@@ -117,20 +95,17 @@ tk::NativeWindow MemoryForm::Handle() {
   return handle_;
 }
 
-void MemoryForm::AcceptDroppedFiles(bool Accept) {
+void MemoryForm::RegisterForDrops(bool Accept) {
+  static_cast<void>(Accept);
   Handle();
-  acceptsDrops_ = Accept;
 }
 
 bool MemoryForm::UserDropFiles(std::vector<std::u16string> Names) {
-  if (!acceptsDrops_ || destroyed_)
+  // Checked first: a drop the form refuses is never handed out.
+  if (!AcceptsDrops() || Destroyed())
     return false;
-  tk::DroppedFiles drop(std::make_unique<MemoryDropSource>(std::move(Names), app_.Drops()));
-  app_.Guard([&] {
-    if (description_.OnDropFiles)
-      description_.OnDropFiles(std::move(drop));
-  });
-  return true;
+  return RaiseDropFiles(
+      tk::DroppedFiles(std::make_unique<MemoryDropSource>(std::move(Names), app_.Drops())));
 }
 
 void MemoryForm::UserClickButton(std::string_view Name) {
@@ -143,21 +118,11 @@ void MemoryForm::UserClickButton(std::string_view Name) {
   });
 }
 
-MemoryTreeView& MemoryForm::Tree(std::string_view Name) {
-  return Lookup(trees_, Name, "tree view");
-}
-MemoryStatusBar& MemoryForm::Status(std::string_view Name) {
-  return Lookup(statusBars_, Name, "status bar");
-}
-MemoryEditBox& MemoryForm::Edit(std::string_view Name) {
-  return Lookup(editBoxes_, Name, "edit box");
-}
-MemoryToolBar& MemoryForm::Bar(std::string_view Name) {
-  return Lookup(toolBars_, Name, "tool bar");
-}
-MemoryOpenDialog& MemoryForm::Dialog(std::string_view Name) {
-  return Lookup(dialogs_, Name, "open dialog");
-}
+MemoryTreeView& MemoryForm::Tree(std::string_view Name) { return trees_.Find(Name); }
+MemoryStatusBar& MemoryForm::Status(std::string_view Name) { return statusBars_.Find(Name); }
+MemoryEditBox& MemoryForm::Edit(std::string_view Name) { return editBoxes_.Find(Name); }
+MemoryToolBar& MemoryForm::Bar(std::string_view Name) { return toolBars_.Find(Name); }
+MemoryOpenDialog& MemoryForm::Dialog(std::string_view Name) { return dialogs_.Find(Name); }
 
 MemoryForm& AsMemory(tk::Form& Form) {
   if (auto* form = dynamic_cast<MemoryForm*>(&Form))

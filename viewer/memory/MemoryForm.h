@@ -2,7 +2,7 @@
 
 #include "viewer/memory/MemoryControls.h"
 #include "viewer/memory/MemoryTreeView.h"
-#include "viewer/toolkit/Form.h"
+#include "viewer/toolkit/FormControls.h"
 #include "viewer/toolkit/FormDescription.h"
 
 #include <functional>
@@ -17,26 +17,18 @@ class MemoryApplication;
 
 // A form held in memory, built from its description. It keeps a journal of what happened to
 // it, so tests can check the order of creation, showing and destruction.
-class MemoryForm final : public tk::Form {
+class MemoryForm final : public tk::FormControls<MemoryTreeView, MemoryStatusBar, MemoryEditBox,
+                                                 MemoryToolBar, MemoryOpenDialog> {
 public:
   MemoryForm(MemoryApplication& App, tk::NativeWindow Parent, tk::FormDescription Description);
   ~MemoryForm() override;
 
-  void ConstructionComplete() override;
-  void Show() override;
-  void Destroy() noexcept override;
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return handle_ != tk::NoWindow; }
-  void AcceptDroppedFiles(bool Accept) override;
   void SetColourScheme(tk::ColourScheme Scheme) override { scheme_ = Scheme; }
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override { caption_.assign(Caption); }
-  tk::TreeView& FindTreeView(std::string_view Name) override { return Tree(Name); }
-  tk::StatusBar& FindStatusBar(std::string_view Name) override { return Status(Name); }
-  tk::EditBox& FindEditBox(std::string_view Name) override { return Edit(Name); }
-  tk::ToolBar& FindToolBar(std::string_view Name) override { return Bar(Name); }
-  tk::OpenDialog& FindOpenDialog(std::string_view Name) override { return Dialog(Name); }
 
   // The user's actions, delivered through the application's exception boundary.
   // Drops files on the window; false (and nothing happens) unless it accepts dropped files.
@@ -50,35 +42,29 @@ public:
   MemoryEditBox& Edit(std::string_view Name);
   MemoryToolBar& Bar(std::string_view Name);
   MemoryOpenDialog& Dialog(std::string_view Name);
-  const tk::FormDescription& Description() const { return description_; }
   tk::NativeWindow ParentWindow() const { return parent_; }
   bool Visible() const { return visible_; }
-  bool AcceptsDrops() const { return acceptsDrops_; }
-  bool Destroyed() const { return destroyed_; }
   // Names of the controls (and tool bar items) in the order they were created.
   const std::vector<std::string>& CreationOrder() const { return creationOrder_; }
   // "created", "window", "shown", "destroyed", "window destroyed", in the order they happened.
   const std::vector<std::string>& Journal() const { return journal_; }
 
 private:
+  void Deliver(const std::function<void()>& Action) noexcept override;
+  void Noted(LifeEvent Event) noexcept override;
+  void ShowNativeWindow() override;
+  void DestroyNativeWindow() noexcept override;
+  void RegisterForDrops(bool Accept) override;
+
   void Build(const tk::ControlDescription& Control);
   void Note(const char* Entry) noexcept;
 
   MemoryApplication& app_;
   tk::NativeWindow parent_;
-  tk::FormDescription description_;
   std::u16string caption_;
   tk::NativeWindow handle_ = tk::NoWindow;
-  bool created_ = false;
   bool visible_ = false;
-  bool acceptsDrops_ = false;
-  bool destroyed_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
-  std::map<std::string, std::unique_ptr<MemoryTreeView>, std::less<>> trees_;
-  std::map<std::string, std::unique_ptr<MemoryStatusBar>, std::less<>> statusBars_;
-  std::map<std::string, std::unique_ptr<MemoryEditBox>, std::less<>> editBoxes_;
-  std::map<std::string, std::unique_ptr<MemoryToolBar>, std::less<>> toolBars_;
-  std::map<std::string, std::unique_ptr<MemoryOpenDialog>, std::less<>> dialogs_;
   std::map<std::string, tk::NotifyEvent, std::less<>> buttons_;
   std::vector<std::string> creationOrder_;
   std::vector<std::string> journal_;

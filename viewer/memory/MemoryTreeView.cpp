@@ -1,5 +1,7 @@
 #include "viewer/memory/MemoryTreeView.h"
 
+#include "viewer/toolkit/TreeReveal.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -149,32 +151,27 @@ bool MemoryTreeView::IsExpanded(tk::TreeNodeHandle Node) const {
   return nodes_[IndexOf(Node)].expanded;
 }
 
-void MemoryTreeView::MakeVisible(tk::TreeNodeHandle Node) {
-  const uint32_t target = IndexOf(Node);
-  const uint64_t epoch = collapseEpoch_;
-  std::vector<tk::TreeNodeHandle> collapsed;
-  std::vector<tk::TreeNodeHandle> passed;
-  for (uint32_t up = nodes_[target].parent; up != kNone; up = nodes_[up].parent) {
-    const Slot& ancestor = nodes_[up];
-    if (ancestor.expanded && ancestor.shownEpoch == epoch)
-      break;
-    passed.push_back(HandleOf(up));
-    if (!ancestor.expanded)
-      collapsed.push_back(HandleOf(up));
+// The tree as the make-visible walk sees it.
+struct MemoryTreeView::RevealWalk {
+  MemoryTreeView& Tree;
+  tk::TreeNodeHandle ParentOf(tk::TreeNodeHandle Node) const { return Tree.Parent(Node); }
+  bool IsLive(tk::TreeNodeHandle Node) const { return Tree.Contains(Node); }
+  bool IsOpen(tk::TreeNodeHandle Node) const { return Tree.nodes_[Tree.IndexOf(Node)].expanded; }
+  void Open(tk::TreeNodeHandle Node) const { Tree.Expand(Node); }
+  uint64_t ShownEpoch(tk::TreeNodeHandle Node) const {
+    return Tree.nodes_[Tree.IndexOf(Node)].shownEpoch;
   }
-  for (auto it = collapsed.rbegin(); it != collapsed.rend(); ++it)
-    if (Contains(*it))
-      Expand(*it);
+  void MarkShown(tk::TreeNodeHandle Node, uint64_t Epoch) const {
+    Tree.nodes_[Tree.IndexOf(Node)].shownEpoch = Epoch;
+  }
+  uint64_t Epoch() const { return Tree.collapseEpoch_; }
+};
+
+void MemoryTreeView::MakeVisible(tk::TreeNodeHandle Node) {
+  IndexOf(Node); // throws for a node that is not in this tree
+  RevealWalk walk{*this};
+  tk::OpenCollapsedAncestors(walk, Node);
   lastMadeVisible_ = Node;
-  const bool allOpen = std::all_of(collapsed.begin(), collapsed.end(), [this](auto handle) {
-    return Contains(handle) && nodes_[IndexOf(handle)].expanded;
-  });
-  if (!allOpen || epoch != collapseEpoch_ || !Contains(Node))
-    return;
-  passed.push_back(Node);
-  for (tk::TreeNodeHandle shown : passed)
-    if (Contains(shown))
-      nodes_[IndexOf(shown)].shownEpoch = epoch;
 }
 
 tk::TreeNodeHandle MemoryTreeView::Selected() const { return HandleOrNone(selected_); }

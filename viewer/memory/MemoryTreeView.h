@@ -104,6 +104,8 @@ private:
     bool expanded = false;
   };
 
+  struct RevealWalk;
+
   uint32_t IndexOf(tk::TreeNodeHandle Node) const; // throws for none and stale handles
   tk::TreeNodeHandle HandleOf(uint32_t Index) const;
   tk::TreeNodeHandle HandleOrNone(uint32_t Index) const;

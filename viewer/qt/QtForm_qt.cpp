@@ -28,34 +28,6 @@ namespace tkqt {
 
 namespace {
 
-template <class Map> auto& Lookup(Map& Controls, std::string_view Name, const char* Kind) {
-  auto found = Controls.find(Name);
-  if (found == Controls.end())
-    throw tk::ToolkitError(std::string("No ") + Kind + " named " + std::string(Name));
-  return *found->second;
-}
-
-// One drop of files, as DragQueryFileW and DragFinish behave.
-class NameListDrop final : public tk::DropSource {
-public:
-  explicit NameListDrop(std::vector<std::u16string> Names) : names_(std::move(Names)) {}
-
-  uint32_t Count() const override { return static_cast<uint32_t>(names_.size()); }
-  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const override {
-    if (Index >= names_.size() || Buffer.empty())
-      return 0;
-    const std::u16string& name = names_[Index];
-    const std::size_t copied = std::min(name.size(), Buffer.size() - 1);
-    name.copy(Buffer.data(), copied);
-    Buffer[copied] = u'\0';
-    return static_cast<uint32_t>(copied);
-  }
-  void Finish() noexcept override { names_.clear(); }
-
-private:
-  std::vector<std::u16string> names_;
-};
-
 // Dropped names on their way to the form, delivered from the event loop.
 class QueuedDrop final : public QEvent {
 public:
@@ -101,8 +73,16 @@ std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data) {
   return names;
 }
 
+// Nothing may leave an event handler into Qt's event loop: a drag whose names cannot even be
+// held (out of memory) is refused.
 void FormWidget::dragEnterEvent(QDragEnterEvent* Event) {
-  if (form_ && form_->AcceptsDrops() && !DroppedLocalFiles(*Event->mimeData()).empty())
+  bool accept = false;
+  try {
+    accept = form_ && form_->AcceptsDrops() && !DroppedLocalFiles(*Event->mimeData()).empty();
+  } catch (...) {
+    accept = false;
+  }
+  if (accept)
     Event->acceptProposedAction();
   else
     Event->ignore();
@@ -116,14 +96,19 @@ void FormWidget::dragMoveEvent(QDragMoveEvent* Event) {
 }
 
 void FormWidget::dropEvent(QDropEvent* Event) {
-  std::vector<std::u16string> names = DroppedLocalFiles(*Event->mimeData());
-  if (!form_ || !form_->AcceptsDrops() || names.empty()) {
+  try {
+    std::vector<std::u16string> names = DroppedLocalFiles(*Event->mimeData());
+    if (!form_ || !form_->AcceptsDrops() || names.empty()) {
+      Event->ignore();
+      return;
+    }
+    // Loaded once the drag has ended: a large file must not hold the other program's drag.
+    auto queued = std::make_unique<QueuedDrop>(std::move(names));
+    Event->acceptProposedAction();
+    QCoreApplication::postEvent(this, queued.release());
+  } catch (...) {
     Event->ignore();
-    return;
   }
-  Event->acceptProposedAction();
-  // Loaded once the drag has ended: a large file must not hold the other program's drag.
-  QCoreApplication::postEvent(this, new QueuedDrop(std::move(names)));
 }
 
 void FormWidget::customEvent(QEvent* Event) {
@@ -135,10 +120,9 @@ void FormWidget::customEvent(QEvent* Event) {
 // --- QtForm: construction and lifecycle -----------------------------------------------------
 
 QtForm::QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description)
-    : app_(App), parent_(Parent), hasParent_(Parent != nullptr),
-      description_(std::move(Description)), caption_(description_.Caption),
-      lifetime_(std::make_shared<const char>('\0')) {
-  for (const tk::ControlDescription& control : description_.Controls)
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
+      hasParent_(Parent != nullptr), caption_(this->Description().Caption) {
+  for (const tk::ControlDescription& control : this->Description().Controls)
     std::visit(
         [this](const auto& Control) {
           using Kind = std::decay_t<decltype(Control)>;
@@ -162,27 +146,11 @@ QtForm::QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Descript
 
 QtForm::~QtForm() { Destroy(); }
 
-void QtForm::ConstructionComplete() {
-  if (created_ || destroyed_)
-    return;
-  created_ = true;
-  if (const tk::NotifyEvent handler = description_.OnCreate)
-    app_.Deliver(handler);
-}
+void QtForm::Deliver(const std::function<void()>& Action) noexcept { app_.Deliver(Action); }
 
-void QtForm::Show() {
-  EnsureWidget().show();
-  if (const tk::NotifyEvent handler = description_.OnShow)
-    app_.Deliver(handler);
-}
+void QtForm::ShowNativeWindow() { EnsureWidget().show(); }
 
-void QtForm::Destroy() noexcept {
-  if (destroyed_)
-    return;
-  destroyed_ = true;
-  if (created_)
-    if (const tk::NotifyEvent handler = description_.OnDestroy)
-      app_.Deliver(handler);
+void QtForm::DestroyNativeWindow() noexcept {
   if (FormWidget* widget = std::exchange(widget_, nullptr)) {
     widget->Detach();
     DetachControls();
@@ -190,15 +158,14 @@ void QtForm::Destroy() noexcept {
     // Later: this may run inside one of the widget's own event handlers.
     widget->deleteLater();
   }
-  acceptsDrops_ = false;
 }
 
 void QtForm::WidgetGone() noexcept {
   // Destroyed from outside (with its parent, say): the form stays, the widget does not come
   // back.
   widget_ = nullptr;
-  lost_ = !destroyed_;
-  acceptsDrops_ = false;
+  lost_ = !Destroyed();
+  StopAcceptingDrops();
   DetachControls();
   if (std::function<void()> handler = std::exchange(onWidgetGone_, nullptr)) {
     try {
@@ -209,32 +176,21 @@ void QtForm::WidgetGone() noexcept {
   }
 }
 
-void QtForm::DetachControls() noexcept {
-  for (const auto& [name, tree] : trees_)
-    tree->Detach();
-  for (const auto& [name, status] : statusBars_)
-    status->Detach();
-  for (const auto& [name, edit] : editBoxes_)
-    edit->Detach();
-  for (const auto& [name, bar] : toolBars_)
-    bar->Detach();
-}
-
 // --- the widget ------------------------------------------------------------------------------
 
 bool QtForm::FillsParent() const noexcept {
-  return hasParent_ && (description_.Style & tk::WsMaximize) != 0;
+  return hasParent_ && (Description().Style & tk::WsMaximize) != 0;
 }
 
 double QtForm::Scale() const {
   // Sizes are given for the description's pixels per inch.
-  if (!widget_ || description_.PixelsPerInch <= 0)
+  if (!widget_ || Description().PixelsPerInch <= 0)
     return 1.0;
-  return static_cast<double>(widget_->logicalDpiY()) / description_.PixelsPerInch;
+  return static_cast<double>(widget_->logicalDpiY()) / Description().PixelsPerInch;
 }
 
 FormWidget& QtForm::EnsureWidget() {
-  if (destroyed_ || lost_)
+  if (Destroyed() || lost_)
     throw tk::ToolkitError("The window has been destroyed");
   if (!widget_)
     CreateWidget();
@@ -248,34 +204,34 @@ void QtForm::CreateWidget() {
   widget_ = new FormWidget(parent, *this);
   FormWidget& widget = *widget_;
   try {
-    widget.setObjectName(QString::fromStdString(description_.Name));
+    widget.setObjectName(QString::fromStdString(Description().Name));
     widget.setWindowTitle(ToQString(caption_));
     widget.setBackgroundRole(QPalette::Button);
     widget.setAutoFillBackground(true);
     const double scale = Scale();
-    const QFont font = FormFont(description_.Font, widget.font(), scale);
+    const QFont font = FormFont(Description().Font, widget.font(), scale);
 
     auto* layout = new QVBoxLayout(&widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     std::map<std::string, const tk::ImageListDescription*, std::less<>> images;
     std::map<std::string, QtEditBox*, std::less<>> editBoxes;
-    for (const tk::ControlDescription& control : description_.Controls)
+    for (const tk::ControlDescription& control : Description().Controls)
       if (const auto* list = std::get_if<tk::ImageListDescription>(&control))
         images.emplace(list->Name, list);
     for (const auto& [name, edit] : editBoxes_)
       editBoxes.emplace(name, edit.get());
-    const QtToolBar::Delivery deliver =
-        [app = &app_, alive = std::weak_ptr<const char>(lifetime_)](const tk::NotifyEvent& Event) {
-          if (!alive.expired())
-            app->Deliver(tk::NotifyEvent(Event));
-        };
+    const QtToolBar::Delivery deliver = [app = &app_,
+                                         alive = Lifetime()](const tk::NotifyEvent& Event) {
+      if (!alive.Expired())
+        app->Deliver(tk::NotifyEvent(Event));
+    };
 
     // Edges in description order, a hidden control taking no room; the rest fills the middle.
     std::vector<QWidget*> top;
     std::vector<QWidget*> bottom;
     QWidget* client = nullptr;
-    for (const tk::ControlDescription& control : description_.Controls) {
+    for (const tk::ControlDescription& control : Description().Controls) {
       if (const auto* bar = std::get_if<tk::ToolBarDescription>(&control)) {
         QToolBar* made =
             toolBars_.at(bar->Name)->Create(&widget, scale, images, editBoxes, deliver);
@@ -304,10 +260,10 @@ void QtForm::CreateWidget() {
       // Maximised at creation: the host moves and sizes it from then on.
       widget.setGeometry(parent->rect());
     } else {
-      widget.resize(static_cast<int>(std::lround(description_.ClientWidth * scale)),
-                    static_cast<int>(std::lround(description_.ClientHeight * scale)));
-      QPoint at(description_.Left, description_.Top);
-      if (description_.Position == tk::FormPosition::ScreenCenter) {
+      widget.resize(static_cast<int>(std::lround(Description().ClientWidth * scale)),
+                    static_cast<int>(std::lround(Description().ClientHeight * scale)));
+      QPoint at(Description().Left, Description().Top);
+      if (Description().Position == tk::FormPosition::ScreenCenter) {
         const QRect area = parent ? parent->rect()
                                   : (widget.screen() ? widget.screen()->availableGeometry()
                                                      : QRect(QPoint(0, 0), widget.size()));
@@ -329,10 +285,7 @@ void QtForm::CreateWidget() {
 
 tk::NativeWindow QtForm::Handle() { return NativeOf(&EnsureWidget()); }
 
-void QtForm::AcceptDroppedFiles(bool Accept) {
-  EnsureWidget().setAcceptDrops(Accept);
-  acceptsDrops_ = Accept;
-}
+void QtForm::RegisterForDrops(bool Accept) { EnsureWidget().setAcceptDrops(Accept); }
 
 void QtForm::SetColourScheme(tk::ColourScheme Scheme) {
   scheme_ = Scheme;
@@ -364,29 +317,17 @@ void QtForm::SetCaption(std::u16string_view Caption) {
     widget_->setWindowTitle(ToQString(caption_));
 }
 
-void QtForm::DeliverDrop(std::vector<std::u16string> Names) {
-  const tk::DropFilesEvent handler = description_.OnDropFiles;
-  if (!acceptsDrops_ || destroyed_ || !handler || Names.empty())
+void QtForm::DeliverDrop(std::vector<std::u16string> Names) noexcept {
+  if (Names.empty() || !AcceptsDrops())
     return;
-  tk::DroppedFiles drop(std::make_unique<NameListDrop>(std::move(Names)));
-  app_.Deliver([&] { handler(std::move(drop)); });
+  // From the event loop: whatever fails goes to the application's exception handling.
+  app_.Guard([&] {
+    RaiseDropFiles(tk::DroppedFiles(std::make_unique<tk::NameListDrop>(std::move(Names))));
+  });
 }
 
-tk::TreeView& QtForm::FindTreeView(std::string_view Name) { return Tree(Name); }
-tk::StatusBar& QtForm::FindStatusBar(std::string_view Name) { return Status(Name); }
-tk::EditBox& QtForm::FindEditBox(std::string_view Name) {
-  return Lookup(editBoxes_, Name, "edit box");
-}
-tk::ToolBar& QtForm::FindToolBar(std::string_view Name) {
-  return Lookup(toolBars_, Name, "tool bar");
-}
-tk::OpenDialog& QtForm::FindOpenDialog(std::string_view Name) {
-  return Lookup(dialogs_, Name, "open dialog");
-}
-QtTreeView& QtForm::Tree(std::string_view Name) { return Lookup(trees_, Name, "tree view"); }
-QtStatusBar& QtForm::Status(std::string_view Name) {
-  return Lookup(statusBars_, Name, "status bar");
-}
+QtTreeView& QtForm::Tree(std::string_view Name) { return trees_.Find(Name); }
+QtStatusBar& QtForm::Status(std::string_view Name) { return statusBars_.Find(Name); }
 
 QtForm& AsQt(tk::Form& Form) {
   if (auto* form = dynamic_cast<QtForm*>(&Form))

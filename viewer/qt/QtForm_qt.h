@@ -2,7 +2,7 @@
 
 #include "viewer/qt/QtControls_qt.h"
 #include "viewer/qt/QtTreeView_qt.h"
-#include "viewer/toolkit/Form.h"
+#include "viewer/toolkit/FormControls.h"
 #include "viewer/toolkit/FormDescription.h"
 
 #include <QPointer>
@@ -49,26 +49,18 @@ std::vector<std::u16string> DroppedLocalFiles(const QMimeData& Data);
 // A form on a FormWidget, a child of the widget given at creation (or a window of its own
 // without one). The widget and its controls are made on first need; the control objects exist
 // from construction on.
-class QtForm final : public tk::Form {
+class QtForm final
+    : public tk::FormControls<QtTreeView, QtStatusBar, QtEditBox, QtToolBar, QtOpenDialog> {
 public:
   QtForm(QtApplication& App, QWidget* Parent, tk::FormDescription Description);
   ~QtForm() override;
 
-  void ConstructionComplete() override;
-  void Show() override;
-  void Destroy() noexcept override;
   tk::NativeWindow Handle() override;
   bool HandleAllocated() const override { return widget_ != nullptr; }
-  void AcceptDroppedFiles(bool Accept) override;
   void SetColourScheme(tk::ColourScheme Scheme) override;
   tk::ColourScheme CurrentColourScheme() const override { return scheme_; }
   std::u16string Caption() const override { return caption_; }
   void SetCaption(std::u16string_view Caption) override;
-  tk::TreeView& FindTreeView(std::string_view Name) override;
-  tk::StatusBar& FindStatusBar(std::string_view Name) override;
-  tk::EditBox& FindEditBox(std::string_view Name) override;
-  tk::ToolBar& FindToolBar(std::string_view Name) override;
-  tk::OpenDialog& FindOpenDialog(std::string_view Name) override;
 
   // The Qt side.
   QtApplication& App() const noexcept { return app_; }
@@ -84,35 +76,28 @@ public:
 
   // For FormWidget.
   void WidgetGone() noexcept;
-  bool AcceptsDrops() const noexcept { return acceptsDrops_; }
-  void DeliverDrop(std::vector<std::u16string> Names);
+  void DeliverDrop(std::vector<std::u16string> Names) noexcept;
   bool FillsParent() const noexcept;
 
 private:
+  void Deliver(const std::function<void()>& Action) noexcept override;
+  void ShowNativeWindow() override;
+  void DestroyNativeWindow() noexcept override;
+  void RegisterForDrops(bool Accept) override;
+
   FormWidget& EnsureWidget();
   void CreateWidget();
-  void DetachControls() noexcept;
   double Scale() const;
   void ApplyColours();
 
   QtApplication& app_;
   QPointer<QWidget> parent_;
   bool hasParent_;
-  tk::FormDescription description_;
   std::u16string caption_;
-  std::shared_ptr<const char> lifetime_;
   FormWidget* widget_ = nullptr; // cleared by WidgetGone before the widget is half destroyed
-  bool created_ = false;
-  bool destroyed_ = false;
   bool lost_ = false;
-  bool acceptsDrops_ = false;
   tk::ColourScheme scheme_ = tk::ColourScheme::System;
   std::function<void()> onWidgetGone_;
-  std::map<std::string, std::unique_ptr<QtTreeView>, std::less<>> trees_;
-  std::map<std::string, std::unique_ptr<QtStatusBar>, std::less<>> statusBars_;
-  std::map<std::string, std::unique_ptr<QtEditBox>, std::less<>> editBoxes_;
-  std::map<std::string, std::unique_ptr<QtToolBar>, std::less<>> toolBars_;
-  std::map<std::string, std::unique_ptr<QtOpenDialog>, std::less<>> dialogs_;
 };
 
 // The Qt form behind the toolkit surface; ToolkitError when the form is of another toolkit.

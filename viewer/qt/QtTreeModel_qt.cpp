@@ -87,15 +87,28 @@ void TreeModel::Flush() {
 }
 
 void TreeModel::AnnounceSubtree(TreeItem& Item) noexcept {
-  // An explicit stack: a subtree built before its row was announced may be deep.
-  std::vector<TreeItem*> stack{&Item};
-  while (!stack.empty()) {
-    TreeItem* item = stack.back();
-    stack.pop_back();
-    item->Announced = true;
-    item->Shown = static_cast<int>(item->Children.size());
-    for (const auto& child : item->Children)
-      stack.push_back(child.get());
+  // A walk by parent links and rows: a subtree built before its row was announced may be deep,
+  // and nothing here may allocate.
+  TreeItem* at = &Item;
+  for (;;) {
+    at->Announced = true;
+    at->Shown = static_cast<int>(at->Children.size());
+    if (!at->Children.empty()) {
+      at = at->Children.front().get();
+      continue;
+    }
+    // Up to the nearest node with a next sibling.
+    while (at != &Item) {
+      TreeItem* up = at->Parent;
+      const auto next = static_cast<std::size_t>(at->Row) + 1;
+      if (next < up->Children.size()) {
+        at = up->Children[next].get();
+        break;
+      }
+      at = up;
+    }
+    if (at == &Item)
+      return;
   }
 }
 
@@ -127,18 +140,22 @@ void TreeModel::Clear() {
 }
 
 void TreeModel::FreeChildrenOf(TreeItem& Item) noexcept {
-  // Without recursion: a chain opened by a search can be as deep as the document.
-  std::vector<std::unique_ptr<TreeItem>> doomed = std::move(Item.Children);
-  Item.Children.clear();
-  Item.Shown = 0;
-  while (!doomed.empty()) {
-    std::unique_ptr<TreeItem> last = std::move(doomed.back());
-    doomed.pop_back();
-    for (auto& child : last->Children)
-      doomed.push_back(std::move(child));
-    last->Children.clear();
-    items_.erase(last->Id);
+  // Leaf by leaf, always the last child, climbing back by the parent links: a chain opened by a
+  // search can be as deep as the document, and nothing here may allocate.
+  TreeItem* at = &Item;
+  for (;;) {
+    if (!at->Children.empty()) {
+      at = at->Children.back().get();
+      continue;
+    }
+    if (at == &Item)
+      break;
+    TreeItem* up = at->Parent;
+    items_.erase(at->Id);
+    up->Children.pop_back(); // at, a leaf now
+    at = up;
   }
+  Item.Shown = 0;
 }
 
 QModelIndex TreeModel::index(int Row, int Column, const QModelIndex& Parent) const {

@@ -2,6 +2,7 @@
 
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtText_qt.h"
+#include "viewer/toolkit/TreeReveal.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -83,7 +84,7 @@ protected:
 QtTreeView::QtTreeView(QtApplication& App, tk::TreeViewDescription Description,
                        std::function<void()> RequireWidget)
     : app_(App), description_(std::move(Description)), requireWidget_(std::move(RequireWidget)),
-      model_(std::make_unique<TreeModel>()), lifetime_(std::make_shared<const char>('\0')) {
+      model_(std::make_unique<TreeModel>()) {
   model_->SetEditable(!description_.ReadOnly);
   model_->SetEditHandler(
       [this](TreeItem& Item, const QString& Text) { return OnEdited(Item, Text); });
@@ -276,14 +277,14 @@ bool QtTreeView::OnUserExpands(const QModelIndex& Index) {
   if (!item)
     return false;
   const uint64_t id = item->Id;
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   bool allow = true;
   bool failed = true;
   app_.Deliver([&] {
     RaiseExpanding(*item, allow);
     failed = false;
   });
-  if (alive.expired() || failed || !model_->Find(id))
+  if (alive.Expired() || failed || !model_->Find(id))
     return false;
   model_->Flush();
   return allow;
@@ -294,14 +295,14 @@ void QtTreeView::OnOpenedUnasked(const QModelIndex& Index) {
   if (!item || !widget_)
     return;
   const uint64_t id = item->Id;
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   bool allow = true;
   bool failed = true;
   app_.Deliver([&] {
     RaiseExpanding(*item, allow);
     failed = false;
   });
-  if (alive.expired())
+  if (alive.Expired())
     return;
   TreeItem* live = model_->Find(id);
   if (!live || !widget_)
@@ -317,43 +318,35 @@ void QtTreeView::OnOpenedUnasked(const QModelIndex& Index) {
   }
 }
 
+// The tree as the make-visible walk sees it: items by their ids, since an expanding handler may
+// replace the items themselves.
+struct QtTreeView::RevealWalk {
+  QtTreeView& Tree;
+  uint64_t ParentOf(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    const TreeItem* up = item ? item->Parent : nullptr;
+    return up && up != &Tree.model_->Root() ? up->Id : 0;
+  }
+  bool IsLive(uint64_t Id) const { return Tree.model_->Find(Id) != nullptr; }
+  bool IsOpen(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    return item && Tree.Open(*item);
+  }
+  void Open(uint64_t Id) const { Tree.Expand(NodeOf(Tree.model_->Find(Id))); }
+  uint64_t ShownEpoch(uint64_t Id) const {
+    const TreeItem* item = Tree.model_->Find(Id);
+    return item ? item->ShownEpoch : 0;
+  }
+  void MarkShown(uint64_t Id, uint64_t Epoch) const {
+    if (TreeItem* item = Tree.model_->Find(Id))
+      item->ShownEpoch = Epoch;
+  }
+  uint64_t Epoch() const { return Tree.collapseEpoch_; }
+};
+
 bool QtTreeView::OpenAncestors(uint64_t Id) {
-  const TreeItem* target = model_->Find(Id);
-  if (!target)
-    return false;
-  const uint64_t epoch = collapseEpoch_;
-  std::vector<uint64_t> shut;
-  std::vector<uint64_t> passed;
-  for (const TreeItem* up = target->Parent; up && up != &model_->Root(); up = up->Parent) {
-    const bool open = Open(*up);
-    if (open && up->ShownEpoch == epoch)
-      break;
-    passed.push_back(up->Id);
-    if (!open)
-      shut.push_back(up->Id);
-  }
-  // Top-down, each raising the expanding event.
-  bool allOpen = true;
-  for (auto it = shut.rbegin(); it != shut.rend(); ++it) {
-    TreeItem* item = model_->Find(*it);
-    if (!item) {
-      allOpen = false;
-      continue;
-    }
-    Expand(NodeOf(item));
-    item = model_->Find(*it);
-    if (!item || !Open(*item))
-      allOpen = false;
-  }
-  if (!allOpen || !model_->Find(Id))
-    return false;
-  if (epoch != collapseEpoch_)
-    return true;
-  passed.push_back(Id);
-  for (const uint64_t shown : passed)
-    if (TreeItem* item = model_->Find(shown))
-      item->ShownEpoch = epoch;
-  return true;
+  RevealWalk walk{*this};
+  return tk::OpenCollapsedAncestors(walk, Id);
 }
 
 void QtTreeView::MakeVisible(tk::TreeNodeHandle Node) {
@@ -432,13 +425,13 @@ bool QtTreeView::Focused() const { return widget_ && widget_->hasFocus(); }
 bool QtTreeView::OnEdited(TreeItem& Item, const QString& Text) {
   const uint64_t id = Item.Id;
   std::u16string text = FromQString(Text);
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   const tk::TreeEditedEvent handler = description_.OnEdited;
   app_.Deliver([&] {
     if (handler)
       handler(NodeOf(&Item), text);
     // Stored as the handler left it; when the handler failed, the label stays.
-    if (!alive.expired())
+    if (!alive.Expired())
       if (TreeItem* live = model_->Find(id))
         model_->SetLabel(*live, text);
   });
@@ -478,11 +471,11 @@ KeyOutcome QtTreeView::OnKeyDown(const QKeyEvent& Event) {
   if (!handler)
     return KeyOutcome::Tree;
   const tk::KeyPress press = KeyPressOf(Event);
-  const std::weak_ptr<const char> alive = lifetime_;
+  const tk::LifetimeWatch alive = lifetime_.Watch();
   // A handler that fails leaves the key handled.
   tk::KeyRoute route = tk::KeyRoute::Handled;
   app_.Deliver([&] { route = handler(press); });
-  if (alive.expired())
+  if (alive.Expired())
     return KeyOutcome::Consumed;
   switch (route) {
   case tk::KeyRoute::Tree:

@@ -5,6 +5,7 @@
 #include "viewer/toolkit/ColourScheme.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/FormDescription.h"
+#include "viewer/toolkit/Lifetime.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -87,6 +88,7 @@ private:
   TreeItem& Require(tk::TreeNodeHandle Node) const;
   bool Open(const TreeItem& Item) const;
   // Opens the shut ancestors of Item top-down, each through Expand; true when all are open.
+  struct RevealWalk;
   bool OpenAncestors(uint64_t Id);
   void RaiseExpanding(TreeItem& Item, bool& Allow);
   bool OnUserExpands(const QModelIndex& Index);
@@ -103,7 +105,7 @@ private:
   QPointer<TreeWidget> widget_;
   std::vector<QMetaObject::Connection> connections_;
   // Something alive that goes with this object, for calls that arrive later.
-  std::shared_ptr<const char> lifetime_;
+  tk::Lifetime lifetime_;
   uint64_t selectedId_ = 0; // while there is no widget
   uint64_t collapseEpoch_ = 1;
   int updateDepth_ = 0;

@@ -6,6 +6,12 @@
 
 namespace tk {
 
+namespace {
+const ToolkitError kUnknownException("Unknown exception");
+} // namespace
+
+const ToolkitError& UnknownException() noexcept { return kUnknownException; }
+
 Application::~Application() { DestroyOwnedWindows(); }
 
 void Application::HandleException(const std::exception& E) noexcept {

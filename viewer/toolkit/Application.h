@@ -68,7 +68,7 @@ public:
     } catch (const std::exception& e) {
       HandleException(e);
     } catch (...) {
-      HandleException(ToolkitError("Unknown exception"));
+      HandleException(UnknownException());
     }
   }
 

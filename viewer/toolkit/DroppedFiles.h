@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tk {
 
@@ -25,6 +27,30 @@ protected:
   DropSource() = default;
   DropSource(const DropSource&) = delete;
   DropSource& operator=(const DropSource&) = delete;
+};
+
+// A drop made of a list of names, answering as DragQueryFileW does: for the toolkits whose
+// platform hands over names rather than a drop handle, and for tests. Finish forgets them.
+class NameListDrop : public DropSource {
+public:
+  // Taken by value and moved in.
+  // cppcheck-suppress passedByValue
+  explicit NameListDrop(std::vector<std::u16string> Names) noexcept : names_(std::move(Names)) {}
+
+  uint32_t Count() const override { return static_cast<uint32_t>(names_.size()); }
+  uint32_t QueryFile(uint32_t Index, std::span<char16_t> Buffer) const override {
+    if (Index >= names_.size() || Buffer.empty())
+      return 0;
+    const std::u16string& name = names_[Index];
+    const std::size_t copied = name.size() < Buffer.size() ? name.size() : Buffer.size() - 1;
+    name.copy(Buffer.data(), copied);
+    Buffer[copied] = u'\0';
+    return static_cast<uint32_t>(copied);
+  }
+  void Finish() noexcept override { names_.clear(); }
+
+private:
+  std::vector<std::u16string> names_;
 };
 
 // Owns one drop and releases it when it goes, so a handler that fails half way still gives the

@@ -38,6 +38,10 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// The error that stands for a thrown object that is no std::exception. Made once: the handlers
+// that hand it on must not allocate.
+const ToolkitError& UnknownException() noexcept;
+
 } // namespace tk
 
 template <> struct std::hash<tk::TreeNodeHandle> {

@@ -84,7 +84,13 @@ void PaintDarkStatusBar(HWND Bar, HDC Dc, int TextIndent) noexcept {
       static_cast<std::size_t>(LOWORD(::SendMessageW(Bar, SB_GETTEXTLENGTHW, 0, 0)));
   if (length == 0)
     return;
-  std::wstring text(length + 1, L'\0');
+  std::wstring text;
+  try {
+    text.assign(length + 1, L'\0');
+  } catch (...) {
+    // Out of memory inside a paint: the bar keeps its background, without the text.
+    return;
+  }
   ::SendMessageW(Bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(std::char_traits<wchar_t>::length(text.c_str()));
   auto font = reinterpret_cast<HFONT>(::SendMessageW(Bar, WM_GETFONT, 0, 0));

@@ -8,6 +8,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <string>
@@ -53,17 +54,21 @@ void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id, const DpiSc
 }
 
 void Win32StatusBar::SetParts() noexcept {
-  // Right edges; the last panel spans the rest of the bar (-1).
-  std::vector<int> edges;
+  // Right edges; the last panel spans the rest of the bar (-1). A status bar takes at most 256
+  // parts, so a fixed array holds them and nothing here allocates.
+  std::array<int, 256> edges{};
+  std::size_t count = 0;
   int right = 0;
   for (const tk::StatusPanelDescription& panel : description_.Panels) {
+    if (count == edges.size())
+      break;
     right += scale_(panel.Width);
-    edges.push_back(right);
+    edges[count++] = right;
   }
-  if (edges.empty())
-    edges.push_back(-1);
-  edges.back() = -1;
-  ::SendMessageW(window_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  if (count == 0)
+    count = 1;
+  edges[count - 1] = -1;
+  ::SendMessageW(window_, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void Win32StatusBar::Rescale(const DpiScale& Scale) noexcept {

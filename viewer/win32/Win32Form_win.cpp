@@ -17,13 +17,6 @@ namespace tkwin {
 
 namespace {
 
-template <class Map> auto& Lookup(Map& Controls, std::string_view Name, const char* Kind) {
-  auto found = Controls.find(Name);
-  if (found == Controls.end())
-    throw tk::ToolkitError(std::string("No ") + Kind + " named " + std::string(Name));
-  return *found->second;
-}
-
 Win32Form* FormOf(HWND Window) noexcept {
   return reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(Window, 0));
 }
@@ -61,11 +54,10 @@ void NoteWindowDestroying(HWND Window) noexcept {
 }
 
 Win32Form::Win32Form(Win32Application& App, HWND Parent, tk::FormDescription Description)
-    : app_(App), parent_(Parent), description_(std::move(Description)),
-      caption_(description_.Caption), lifetime_(std::make_shared<const char>('\0')),
-      nextFreeId_(kFirstFreeId) {
-  ids_.resize(description_.Controls.size());
-  for (std::size_t index = 0; index < description_.Controls.size(); ++index)
+    : FormControls(std::move(Description)), app_(App), parent_(Parent),
+      caption_(this->Description().Caption), nextFreeId_(kFirstFreeId) {
+  ids_.resize(this->Description().Controls.size());
+  for (std::size_t index = 0; index < this->Description().Controls.size(); ++index)
     std::visit(
         [this, &ids = ids_[index]](const auto& control) {
           using Kind = std::decay_t<decltype(control)>;
@@ -95,7 +87,7 @@ Win32Form::Win32Form(Win32Application& App, HWND Parent, tk::FormDescription Des
           }
           // Image lists are made with the window.
         },
-        description_.Controls[index]);
+        this->Description().Controls[index]);
 }
 
 Win32Form::~Win32Form() { Destroy(); }
@@ -108,60 +100,36 @@ int Win32Form::NextId(std::string_view Name) noexcept {
 
 // --- lifecycle -------------------------------------------------------------------------------
 
-void Win32Form::ConstructionComplete() {
-  if (created_ || destroyed_)
-    return;
-  created_ = true;
-  app_.Guard([this] {
-    if (description_.OnCreate)
-      description_.OnCreate();
-  });
-}
+void Win32Form::Deliver(const std::function<void()>& Action) noexcept { app_.Guard(Action); }
 
-void Win32Form::Show() {
-  const HWND window = EnsureWindow();
-  ::ShowWindow(window, SW_SHOW);
-  app_.Guard([this] {
-    if (description_.OnShow)
-      description_.OnShow();
-  });
-}
+void Win32Form::ShowNativeWindow() { ::ShowWindow(EnsureWindow(), SW_SHOW); }
 
-void Win32Form::Destroy() noexcept {
-  if (destroyed_)
+void Win32Form::DestroyNativeWindow() noexcept {
+  if (!window_)
     return;
-  destroyed_ = true;
-  if (created_)
-    app_.Guard([this] {
-      if (description_.OnDestroy)
-        description_.OnDestroy();
-    });
-  if (window_) {
-    if (destroying_) {
-      // The system is destroying the window already and finishes the controls after this
-      // object is gone: they must not keep the font and pictures that go with it.
-      for (const auto& [name, tree] : trees_)
-        if (tree->Window())
-          ::SendMessageW(tree->Window(), WM_SETFONT, 0, FALSE);
-      for (const auto& [name, edit] : editBoxes_)
-        if (edit->Window())
-          ::SendMessageW(edit->Window(), WM_SETFONT, 0, FALSE);
-      for (const auto& [name, bar] : toolBars_)
-        if (bar->Window())
-          ::SendMessageW(bar->Window(), TB_SETIMAGELIST, 0, 0);
-      Detach();
-      window_.Release();
-    } else {
-      // Detached first, so the destruction's own messages find no object to go to.
-      Detach();
-      window_.Reset();
-    }
+  if (destroying_) {
+    // The system is destroying the window already and finishes the controls after this
+    // object is gone: they must not keep the font and pictures that go with it.
+    for (const auto& [name, tree] : trees_)
+      if (tree->Window())
+        ::SendMessageW(tree->Window(), WM_SETFONT, 0, FALSE);
+    for (const auto& [name, edit] : editBoxes_)
+      if (edit->Window())
+        ::SendMessageW(edit->Window(), WM_SETFONT, 0, FALSE);
+    for (const auto& [name, bar] : toolBars_)
+      if (bar->Window())
+        ::SendMessageW(bar->Window(), TB_SETIMAGELIST, 0, 0);
+    Detach();
+    window_.Release();
+  } else {
+    // Detached first, so the destruction's own messages find no object to go to.
+    Detach();
+    window_.Reset();
   }
-  acceptsDrops_ = false;
 }
 
 HWND Win32Form::EnsureWindow() {
-  if (destroyed_ || lost_)
+  if (Destroyed() || lost_)
     throw tk::ToolkitError("The window has been destroyed");
   if (!window_)
     CreateNativeWindow();
@@ -174,17 +142,17 @@ void Win32Form::CreateNativeWindow() {
   app_.EnsureFormClass();
   // The description's style replaces the computed one as a whole.
   const DWORD style =
-      description_.Style != 0 ? description_.Style : WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+      Description().Style != 0 ? Description().Style : WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   const DWORD exStyle = 0;
   // A child window takes the DPI of its parent's screen.
-  scale_ = DpiScale{WindowDpi(parent_), description_.PixelsPerInch};
-  RECT bounds{0, 0, scale_(description_.ClientWidth), scale_(description_.ClientHeight)};
+  scale_ = DpiScale{WindowDpi(parent_), Description().PixelsPerInch};
+  RECT bounds{0, 0, scale_(Description().ClientWidth), scale_(Description().ClientHeight)};
   ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
-  int left = description_.Left;
-  int top = description_.Top;
-  if (description_.Position == tk::FormPosition::ScreenCenter) {
+  int left = Description().Left;
+  int top = Description().Top;
+  if (Description().Position == tk::FormPosition::ScreenCenter) {
     // A child's screen is its parent's client area.
     RECT area{};
     if (!parent_ || !::GetClientRect(parent_, &area))
@@ -194,8 +162,8 @@ void Win32Form::CreateNativeWindow() {
   }
 
   if (!font_)
-    font_ = CreateFormFont(description_.Font, scale_);
-  for (const tk::ControlDescription& control : description_.Controls)
+    font_ = CreateFormFont(Description().Font, scale_);
+  for (const tk::ControlDescription& control : Description().Controls)
     if (const auto* images = std::get_if<tk::ImageListDescription>(&control))
       if (!imageLists_.contains(images->Name))
         imageLists_.emplace(images->Name, CreateImageList(*images));
@@ -220,7 +188,7 @@ void Win32Form::CreateNativeWindow() {
 void Win32Form::CreateControls() {
   const HWND self = window_.Get();
   const HINSTANCE instance = app_.Instance();
-  for (std::size_t index = 0; index < description_.Controls.size(); ++index)
+  for (std::size_t index = 0; index < Description().Controls.size(); ++index)
     std::visit(
         [&, &ids = ids_[index]](const auto& control) {
           using Kind = std::decay_t<decltype(control)>;
@@ -242,7 +210,7 @@ void Win32Form::CreateControls() {
                     ->Create(bar.Window(), instance, ids.ItemIds[item], font_.Get(), scale_);
           }
         },
-        description_.Controls[index]);
+        Description().Controls[index]);
 }
 
 void Win32Form::Layout() noexcept {
@@ -255,7 +223,8 @@ void Win32Form::Layout() noexcept {
   int bottom = client.bottom;
   // Edges first, in description order; a hidden control takes no room. (Its descriptions
   // say which ones are shown: a tree whose redrawing is suspended can lose WS_VISIBLE.)
-  const auto dock = [&](HWND Window, tk::Align Alignment, int DesignedHeight, bool Shown) {
+  const auto dock = [&](const auto* Control, tk::Align Alignment, int DesignedHeight, bool Shown) {
+    const HWND Window = Control ? Control->Window() : nullptr;
     if (!Window || !Shown)
       return;
     const int height = scale_(DesignedHeight);
@@ -267,11 +236,11 @@ void Win32Form::Layout() noexcept {
       ::MoveWindow(Window, 0, bottom, width, height, TRUE);
     }
   };
-  for (const tk::ControlDescription& control : description_.Controls) {
+  for (const tk::ControlDescription& control : Description().Controls) {
     if (const auto* bar = std::get_if<tk::ToolBarDescription>(&control))
-      dock(toolBars_.at(bar->Name)->Window(), bar->Alignment, bar->Height, bar->Visible);
+      dock(toolBars_.Lookup(bar->Name), bar->Alignment, bar->Height, bar->Visible);
     else if (const auto* status = std::get_if<tk::StatusBarDescription>(&control))
-      dock(statusBars_.at(status->Name)->Window(), status->Alignment, status->Height, true);
+      dock(statusBars_.Lookup(status->Name), status->Alignment, status->Height, true);
   }
   // Then what is left to the controls that fill it.
   for (const auto& [name, tree] : trees_)
@@ -282,23 +251,16 @@ void Win32Form::Layout() noexcept {
 void Win32Form::Detach() noexcept {
   if (window_)
     ::SetWindowLongPtrW(window_.Get(), 0, 0);
-  for (const auto& [name, tree] : trees_)
-    tree->Detach();
-  for (const auto& [name, status] : statusBars_)
-    status->Detach();
-  for (const auto& [name, edit] : editBoxes_)
-    edit->Detach();
-  for (const auto& [name, bar] : toolBars_)
-    bar->Detach();
+  DetachControls();
 }
 
 void Win32Form::OnDpiChanged() noexcept {
-  const DpiScale scale{WindowDpi(window_.Get()), description_.PixelsPerInch};
+  const DpiScale scale{WindowDpi(window_.Get()), Description().PixelsPerInch};
   if (scale == scale_)
     return;
   // The controls take the new font before the old one goes; without one, all stays as it was.
-  UniqueFont font = ScaledFont(description_.Font, scale);
-  if (!font && !description_.Font.Name.empty())
+  UniqueFont font = ScaledFont(Description().Font, scale);
+  if (!font && !Description().Font.Name.empty())
     return;
   scale_ = scale;
   for (const auto& [name, tree] : trees_)
@@ -335,40 +297,23 @@ bool Win32Form::EraseBackground(HDC Dc) const noexcept {
 void Win32Form::WindowGone() noexcept {
   // Destroyed from outside (with its parent, say): the object stays, the window does not come
   // back.
-  if (!destroyed_)
+  if (!Destroyed())
     lost_ = true;
   Detach();
   window_.Release();
-  acceptsDrops_ = false;
+  StopAcceptingDrops();
 }
 
 // --- properties and controls -----------------------------------------------------------------
 
-void Win32Form::AcceptDroppedFiles(bool Accept) {
+void Win32Form::RegisterForDrops(bool Accept) {
   ::DragAcceptFiles(EnsureWindow(), Accept ? TRUE : FALSE);
-  acceptsDrops_ = Accept;
 }
 
 void Win32Form::SetCaption(std::u16string_view Caption) {
   caption_.assign(Caption);
   if (window_)
     ::SetWindowTextW(window_.Get(), WidePointer(caption_));
-}
-
-tk::TreeView& Win32Form::FindTreeView(std::string_view Name) {
-  return Lookup(trees_, Name, "tree view");
-}
-tk::StatusBar& Win32Form::FindStatusBar(std::string_view Name) {
-  return Lookup(statusBars_, Name, "status bar");
-}
-tk::EditBox& Win32Form::FindEditBox(std::string_view Name) {
-  return Lookup(editBoxes_, Name, "edit box");
-}
-tk::ToolBar& Win32Form::FindToolBar(std::string_view Name) {
-  return Lookup(toolBars_, Name, "tool bar");
-}
-tk::OpenDialog& Win32Form::FindOpenDialog(std::string_view Name) {
-  return Lookup(dialogs_, Name, "open dialog");
 }
 
 // --- messages --------------------------------------------------------------------------------
@@ -486,11 +431,9 @@ void Win32Form::OnCommand(WPARAM WParam) {
 void Win32Form::OnDropFiles(HDROP Drop) {
   // Owned at once, so the drop goes back to the system on every path.
   UniqueDrop drop(Drop);
-  if (!acceptsDrops_ || !description_.OnDropFiles)
+  if (!AcceptsDrops())
     return;
-  tk::DroppedFiles files(std::make_unique<Win32DropSource>(std::move(drop)));
-  const tk::DropFilesEvent handler = description_.OnDropFiles;
-  app_.Guard([&] { handler(std::move(files)); });
+  RaiseDropFiles(tk::DroppedFiles(std::make_unique<Win32DropSource>(std::move(drop))));
 }
 
 } // namespace tkwin

@@ -104,10 +104,10 @@ LRESULT Win32TreeView::OnKeyDown(HWND Window, UINT Message, WPARAM WParam, LPARA
   const tk::KeyPress press = KeyPressOf(Message, WParam, LParam);
   // The handler may close the viewer (a menu whose loop runs the host's messages): held apart
   // from this object, and checked before anything of it is touched again.
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   tk::KeyRoute route = tk::KeyRoute::Handled;
   form_.App().Guard([&] { route = handler(press); });
-  if (alive.expired() || window_ != Window)
+  if (alive.Expired() || window_ != Window)
     return 0;
   if (route == tk::KeyRoute::Tree)
     return subclass_.CallPrevious(Window, Message, WParam, LParam);
@@ -203,10 +203,10 @@ std::optional<std::size_t> Win32TreeView::PopupMenu(tk::TreeNodeHandle Node,
   }
   // The menu's loop runs the thread's messages, the host's among them: the viewer may be
   // closed before it returns, and then nothing is chosen.
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   const auto chosen = static_cast<std::size_t>(::TrackPopupMenuEx(
       menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, tree, nullptr));
-  if (alive.expired() || chosen == 0 || chosen > Items.size())
+  if (alive.Expired() || chosen == 0 || chosen > Items.size())
     return std::nullopt;
   return chosen - 1;
 }

@@ -3,6 +3,7 @@
 #include "viewer/win32/Win32TreeView_win.h"
 
 #include "viewer/toolkit/Handles.h"
+#include "viewer/toolkit/TreeReveal.h"
 #include "viewer/win32/Win32Application_win.h"
 #include "viewer/win32/Win32Form_win.h"
 
@@ -355,48 +356,34 @@ bool Win32TreeView::IsExpanded(tk::TreeNodeHandle Node) const {
   return expanded && Next(item, TVGN_CHILD) != nullptr;
 }
 
+// The control as the make-visible walk sees it.
+struct Win32TreeView::RevealWalk {
+  Win32TreeView& Tree;
+  HTREEITEM ParentOf(HTREEITEM Item) const {
+    const auto known = Tree.items_.find(Item);
+    return known == Tree.items_.end() ? nullptr : known->second.parent;
+  }
+  bool IsLive(HTREEITEM Item) const { return Tree.IsLive(Item); }
+  bool IsOpen(HTREEITEM Item) const { return Tree.ItemExpanded(Item); }
+  void Open(HTREEITEM Item) const { Tree.Expand(NodeOf(Item)); }
+  uint64_t ShownEpoch(HTREEITEM Item) const {
+    const auto known = Tree.items_.find(Item);
+    return known == Tree.items_.end() ? 0 : known->second.shownEpoch;
+  }
+  void MarkShown(HTREEITEM Item, uint64_t Epoch) const {
+    if (const auto known = Tree.items_.find(Item); known != Tree.items_.end())
+      known->second.shownEpoch = Epoch;
+  }
+  uint64_t Epoch() const { return Tree.collapseEpoch_; }
+};
+
 void Win32TreeView::MakeVisible(tk::TreeNodeHandle Node) {
   const HTREEITEM target = Require(Node);
-  const uint64_t epoch = collapseEpoch_;
-  std::vector<HTREEITEM> collapsed;
-  std::vector<HTREEITEM> passed;
-  const auto parentOf = [this](HTREEITEM Item) {
-    const auto known = items_.find(Item);
-    return known == items_.end() ? nullptr : known->second.parent;
-  };
-  for (HTREEITEM up = parentOf(target); up; up = parentOf(up)) {
-    const bool expanded = ItemExpanded(up);
-    if (expanded) {
-      const auto known = items_.find(up);
-      if (known != items_.end() && known->second.shownEpoch == epoch)
-        break;
-    }
-    passed.push_back(up);
-    if (!expanded)
-      collapsed.push_back(up);
-  }
-  // Top-down, each raising the expanding event.
-  bool allOpen = true;
-  for (auto it = collapsed.rbegin(); it != collapsed.rend(); ++it) {
-    if (!IsLive(*it)) {
-      allOpen = false;
-      continue;
-    }
-    Expand(NodeOf(*it));
-    if (!IsLive(*it) || !ItemExpanded(*it))
-      allOpen = false;
-  }
+  RevealWalk walk{*this};
   // An ancestor that stayed shut keeps the node hidden; scrolling would make the control open
   // it against the handler's answer.
-  if (!allOpen || !IsLive(target))
-    return;
-  SendInOperation(TVM_ENSUREVISIBLE, 0, ItemParam(target));
-  if (epoch != collapseEpoch_)
-    return;
-  passed.push_back(target);
-  for (HTREEITEM shown : passed)
-    if (const auto known = items_.find(shown); known != items_.end())
-      known->second.shownEpoch = epoch;
+  if (tk::OpenCollapsedAncestors(walk, target))
+    SendInOperation(TVM_ENSUREVISIBLE, 0, ItemParam(target));
 }
 
 tk::TreeNodeHandle Win32TreeView::Selected() const { return NodeOf(Next(nullptr, TVGN_CARET)); }
@@ -471,7 +458,7 @@ LRESULT Win32TreeView::OnItemExpanding(const NMTREEVIEWW& Notice) {
   }
   if (action != TVE_EXPAND || item == expandingNow_ || !IsLive(item))
     return FALSE;
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   bool allow = true;
   if (operationDepth_ > 0) {
     // Inside an operation of the viewer: the failure goes to that caller.
@@ -492,7 +479,7 @@ LRESULT Win32TreeView::OnItemExpanding(const NMTREEVIEWW& Notice) {
       allow = false;
   }
   // An item the handler deleted must not be expanded by the control.
-  if (alive.expired() || !IsLive(item))
+  if (alive.Expired() || !IsLive(item))
     return TRUE;
   return allow ? FALSE : TRUE;
 }
@@ -534,12 +521,12 @@ LRESULT Win32TreeView::OnEndLabelEdit(const NMTVDISPINFOW& Notice) {
   } else {
     text = FromWide(Notice.item.pszText);
   }
-  const std::weak_ptr<const char> alive = form_.Lifetime();
+  const tk::LifetimeWatch alive = form_.Lifetime();
   const tk::TreeEditedEvent handler = description_.OnEdited;
   form_.App().Guard([&] {
     if (handler)
       handler(NodeOf(item), text);
-    if (!alive.expired() && IsLive(item))
+    if (!alive.Expired() && IsLive(item))
       SetLabel(NodeOf(item), text);
   });
   // The label is stored above as the handler left it (or, when the handler failed, stays as it

@@ -116,6 +116,8 @@ private:
   bool RowShown(HTREEITEM Item) const noexcept;
   void ExpandDeferred() noexcept;
 
+  struct RevealWalk;
+
   // What the tree keeps of each item it inserted.
   struct Entry {
     void* data = nullptr;

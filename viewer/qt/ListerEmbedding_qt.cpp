@@ -1,7 +1,6 @@
-#include "viewer/ListerEmbedding_qt.h"
+#include "viewer/qt/ListerEmbedding_qt.h"
 
-#include "viewer/ListerProtocol.h"
-#include "viewer/PluginMessage.h"
+#include "viewer/ListerHost.h"
 #include "viewer/ViewerMain.h"
 #include "viewer/qt/QtApplication_qt.h"
 #include "viewer/qt/QtForm_qt.h"
@@ -16,42 +15,63 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <algorithm>
-#include <exception>
 #include <memory>
 #include <vector>
 
 namespace {
 
-// The plugin's state: the toolkit's application object, made at the first load, and the live
-// viewers by their widgets (the list that finds a viewer whatever the host did to its widget).
-class PluginState {
+// The Qt side of the host layer: the toolkit's application object, made at the first load, and
+// the viewers waiting to be destroyed once none of the plugin's handlers runs.
+class QtEmbedding final : public ListerEmbedding {
 public:
-  tkqt::QtApplication& App() {
+  tk::Application& App() override { return QtApp(); }
+  tk::Application* ExistingApp() const noexcept override { return app_.get(); }
+  bool CanCreateViewers() const noexcept override {
+    // Widgets can only be made on the thread of a QApplication: anywhere else, no viewer.
+    return tkqt::WidgetsUsableHere();
+  }
+  // The address is only compared, so a stale one is safe.
+  bool Reachable(tk::NativeWindow Window) const noexcept override { return Window != tk::NoWindow; }
+  void CheckLister(tk::NativeWindow Lister) override {
+    if (!tkqt::LiveWidget(Lister))
+      throw tk::ToolkitError("The lister window is not a widget of this program");
+  }
+  bool InQuickView(tk::NativeWindow Lister, bool HasParent) override {
+    // In this host the lister window always has a parent; what counts is where it sits.
+    static_cast<void>(HasParent);
+    QWidget* lister = tkqt::LiveWidget(Lister);
+    return lister && InQuickViewPanel(*lister);
+  }
+  tk::NativeWindow WindowOf(TfmMain& Viewer) override {
+    QWidget* window = tkqt::AsQt(Viewer.Window()).Widget();
+    if (!window)
+      throw tk::ToolkitError("The viewer window is gone");
+    return tkqt::NativeOf(window);
+  }
+  void Attach(TfmMain& Viewer, tk::NativeWindow Window) override;
+  void Unhook(tk::NativeWindow Window) noexcept override {
+    // The form's own hooks go with the form.
+    static_cast<void>(Window);
+  }
+  void Dispose(std::unique_ptr<tk::OwnedWindow> Viewer, TeardownRoute Route) override;
+  tk::NativeWindow ReportOwner(tk::NativeWindow Lister) const noexcept override {
+    try {
+      return tkqt::LiveWidget(Lister) ? Lister : tk::NoWindow;
+    } catch (...) {
+      return tk::NoWindow;
+    }
+  }
+  void LastResortReport(tk::NativeWindow Owner, std::u16string_view Prefix) noexcept override {
+    // Nothing is left to report with.
+    static_cast<void>(Owner);
+    static_cast<void>(Prefix);
+  }
+
+private:
+  tkqt::QtApplication& QtApp() {
     if (!app_)
       app_ = std::make_unique<tkqt::QtApplication>();
     return *app_;
-  }
-  tkqt::QtApplication* Existing() const noexcept { return app_.get(); }
-
-  void Register(const QWidget* Window, TfmMain& Viewer) { live_.push_back({Window, &Viewer}); }
-  // The viewer registered for Window; nullptr when there is none.
-  TfmMain* Find(const void* Window) const noexcept {
-    for (const LiveViewer& live : live_)
-      if (live.Window == Window)
-        return live.Viewer;
-    return nullptr;
-  }
-  // Takes the viewer registered for Window out of the list; nullptr when there is none.
-  TfmMain* Take(const void* Window) noexcept {
-    const auto found = std::find_if(live_.begin(), live_.end(), [Window](const LiveViewer& live) {
-      return live.Window == Window;
-    });
-    if (found == live_.end())
-      return nullptr;
-    TfmMain* viewer = found->Viewer;
-    live_.erase(found);
-    return viewer;
   }
 
   // Destroys Viewer from the event loop, once none of the plugin's handlers runs.
@@ -59,12 +79,6 @@ public:
     doomed_.push_back(std::move(Viewer));
     QueueReap(0);
   }
-
-private:
-  struct LiveViewer {
-    const void* Window;
-    TfmMain* Viewer;
-  };
 
   void QueueReap(int Milliseconds) {
     if (!QCoreApplication::instance())
@@ -97,43 +111,15 @@ private:
   }
 
   std::unique_ptr<tkqt::QtApplication> app_;
-  std::vector<LiveViewer> live_;
   std::vector<std::unique_ptr<tk::OwnedWindow>> doomed_;
   QPointer<QTimer> reaper_;
 };
 
 // Never destroyed: at the end of the process the host's QApplication and its widgets are gone
 // before static objects would be, and nothing may touch them then.
-PluginState& State() {
-  static auto* const state = new PluginState();
-  return *state;
-}
-
-// The application-wide exception handler, bound to Viewer. The binding outlives the viewer,
-// so it keeps only the viewer's address and acts for it only while the application still owns
-// a viewer there; otherwise it reports without an owner window and never touches the object.
-tk::ExceptionHandler HandlerBoundTo(tk::Application& App, TfmMain& Viewer) {
-  const tk::OwnedWindow* key = &Viewer;
-  return [&App, key](const std::exception& E) {
-    if (App.IsOwned(key)) {
-      if (auto* viewer = dynamic_cast<TfmMain*>(const_cast<tk::OwnedWindow*>(key))) {
-        viewer->HandleAppException(E);
-        return;
-      }
-    }
-    ShowPluginMessage(App, tk::NoWindow, ReportText(u"Plugin Error:", E));
-  };
-}
-
-void Report(tk::Application* App, tk::NativeWindow Owner, std::u16string_view Prefix,
-            const std::exception& E) noexcept {
-  if (!App)
-    return;
-  try {
-    ShowPluginMessage(*App, Owner, ReportText(Prefix, E));
-  } catch (...) {
-    // Nothing is left to report with.
-  }
+QtEmbedding& Embedding() {
+  static auto* const embedding = new QtEmbedding();
+  return *embedding;
 }
 
 } // namespace
@@ -214,71 +200,43 @@ bool PassKeyToHost(const QPointer<QWidget>& Viewer, bool QuickView, const QKeyEv
   return false;
 }
 
-void Teardown(TfmMain* Viewer, bool Later) noexcept {
-  tkqt::QtApplication* app = State().Existing();
-  if (!app)
-    return;
-  try {
-    std::unique_ptr<tk::OwnedWindow> owned = app->RemoveOwned(Viewer);
-    app->SetOwnerWindow(tk::NoWindow);
-    if (!owned)
-      return;
-    if (Later)
-      State().DestroyLater(std::move(owned));
-    else
-      owned.reset();
-  } catch (const std::exception& e) {
-    Report(app, tk::NoWindow, u"DestroyWindow error:", e);
-  } catch (...) {
-    Report(app, tk::NoWindow, u"DestroyWindow error:", tk::ToolkitError("Unknown exception"));
-  }
-}
-
-// The host destroyed the viewer's widget (with its container, say) before closing it.
-void OnWindowGone(const QWidget* Window) noexcept {
-  if (TfmMain* viewer = State().Take(Window))
-    // Later always: this runs inside the widget's destruction, inside the viewer's own form.
-    Teardown(viewer, true);
-}
-
-QWidget* CreateViewer(tkqt::QtApplication& App, QWidget& Lister, const std::u16string& FileToLoad,
-                      int ShowFlags) {
-  std::unique_ptr<TfmMain> created = TfmMain::CreateParented(App, tkqt::NativeOf(&Lister));
-  // In this host the lister window always has a parent; what counts is where it sits.
-  created->QuickView = InQuickViewPanel(Lister);
-  created->uFileToView = FileToLoad;
-  created->ApplyShowFlags(ShowFlags);
-  // The show handler loads and presents the file; its failures go to the exception handler,
-  // and the viewer is still returned.
-  created->Show();
-  App.SetOwnerWindow(tkqt::NativeOf(&Lister));
-  App.SetExceptionHandler(HandlerBoundTo(App, *created));
-
-  TfmMain& viewer = *created;
-  tkqt::QtForm& form = tkqt::AsQt(viewer.Window());
-  QWidget* window = form.Widget();
+void QtEmbedding::Attach(TfmMain& Viewer, tk::NativeWindow Window) {
+  tkqt::QtForm& form = tkqt::AsQt(Viewer.Window());
+  // The widget WindowOf handed out as Window.
+  QWidget* const window = form.Widget();
   if (!window)
     throw tk::ToolkitError("The viewer window is gone");
-  App.AddOwned(std::move(created));
-  try {
-    State().Register(window, viewer);
-  } catch (...) {
-    App.RemoveOwned(&viewer);
-    throw;
-  }
-  form.SetWidgetGoneHandler([window] { OnWindowGone(window); });
+  // The host destroyed the viewer's widget (with its container, say) before closing it.
+  form.SetWidgetGoneHandler([Window] { PluginHost().TearDown(Window, TeardownRoute::WindowGone); });
 
   // In the quick-view panel the focus stays with the file manager's panels, and Esc is the
   // file manager's business: it must never close the main window.
   const QPointer<QWidget> self = window;
-  const bool quickView = viewer.QuickView;
+  const bool quickView = Viewer.QuickView;
   form.SetHostKeyHandler(
       [self, quickView](const QKeyEvent& Event) { return PassKeyToHost(self, quickView, Event); });
-  if (!viewer.QuickView) {
+  if (!Viewer.QuickView) {
     // Once the host has placed the widget. A queued call dies with its receiver.
     QMetaObject::invokeMethod(window, "setFocus", Qt::QueuedConnection);
   }
-  return window;
+}
+
+void QtEmbedding::Dispose(std::unique_ptr<tk::OwnedWindow> Viewer, TeardownRoute Route) {
+  if (!Viewer)
+    return;
+  // Inside the widget's destruction (the host destroyed it), or while one of the viewer's own
+  // handlers runs (a message box of it waiting, say), the viewer goes once that is done; until
+  // then it is out of sight.
+  if (Route == TeardownRoute::WindowGone) {
+    DestroyLater(std::move(Viewer));
+  } else if (app_ && app_->Delivering()) {
+    if (auto* viewer = dynamic_cast<TfmMain*>(Viewer.get()))
+      if (QWidget* widget = tkqt::AsQt(viewer->Window()).Widget())
+        widget->hide();
+    DestroyLater(std::move(Viewer));
+  } else {
+    Viewer.reset();
+  }
 }
 
 } // namespace
@@ -298,40 +256,9 @@ bool InQuickViewPanel(const QWidget& ListerWin) {
   return false;
 }
 
-QWidget* CreateListerWindow(void* ListerWin, const std::u16string& FileToLoad,
-                            int ShowFlags) noexcept {
-  // Widgets can only be made on the thread of a QApplication: anywhere else, no viewer.
-  if (!tkqt::WidgetsUsableHere())
-    return nullptr;
-  tkqt::QtApplication* app = nullptr;
-  const auto lister = reinterpret_cast<tk::NativeWindow>(ListerWin);
-  try {
-    app = &State().App();
-    QWidget* parent = tkqt::LiveWidget(lister);
-    if (!parent)
-      throw tk::ToolkitError("The lister window is not a widget of this program");
-    return CreateViewer(*app, *parent, FileToLoad, ShowFlags);
-  } catch (const std::exception& e) {
-    Report(app, tkqt::LiveWidget(lister) ? lister : tk::NoWindow, u"Open error:", e);
-  } catch (...) {
-    Report(app, tkqt::LiveWidget(lister) ? lister : tk::NoWindow, u"Open error:",
-           tk::ToolkitError("Unknown exception"));
-  }
-  return nullptr;
-}
-
-void DestroyListerWindow(void* Window) noexcept {
-  TfmMain* viewer = State().Take(Window);
-  if (!viewer)
-    return;
-  tkqt::QtApplication* app = State().Existing();
-  // While one of the viewer's own handlers runs (a message box of it waiting, say), the viewer
-  // goes once that handler is done; until then it is out of sight.
-  const bool later = app && app->Delivering();
-  if (later)
-    if (QWidget* widget = tkqt::AsQt(viewer->Window()).Widget())
-      widget->hide();
-  Teardown(viewer, later);
+ListerHost& PluginHost() {
+  static auto* const host = new ListerHost(Embedding());
+  return *host;
 }
 
 std::u16string FileNameFromLocal(const char* FileName) {
@@ -353,19 +280,4 @@ std::u16string TextFromUtf16(const uint16_t* Text) {
   while (Text[length] != 0)
     ++length;
   return std::u16string(reinterpret_cast<const char16_t*>(Text), length);
-}
-
-int LoadNextInListerWindow(void* Window, const std::u16string& FileToLoad, int ShowFlags) noexcept {
-  TfmMain* viewer = State().Find(Window);
-  return viewer ? viewer->AnswerLoadNext(FileToLoad, ShowFlags) : LISTPLUGIN_ERROR;
-}
-
-int SearchInListerWindow(void* Window, std::u16string_view Text, int SearchParameter) noexcept {
-  TfmMain* viewer = State().Find(Window);
-  return viewer ? viewer->AnswerSearchText(Text, SearchParameter) : LISTPLUGIN_ERROR;
-}
-
-int CommandToListerWindow(void* Window, int Command, int Parameter) noexcept {
-  TfmMain* viewer = State().Find(Window);
-  return viewer ? viewer->AnswerSendCommand(Command, Parameter) : LISTPLUGIN_ERROR;
 }
