@@ -9,6 +9,7 @@
 #include "json/JSONDocument.h"
 #include "json/JSONLimits.h"
 #include "json/NormalizeText.h"
+#include "json/StringEscaping.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,45 +30,6 @@ std::u16string_view Trimmed(std::u16string_view text) {
   while (!text.empty() && IsTrimmed(text.back()))
     text.remove_suffix(1);
   return text;
-}
-
-// The text as a JSON string's content, such that reading AsString gives it back: a quote and a
-// backslash get their backslash, and the controls with a short escape are written as it, so that
-// the document stays on one line. Other controls have no escape that AsString decodes and stay
-// as they are.
-std::u16string Escaped(std::u16string_view text) {
-  std::u16string result;
-  result.reserve(text.size());
-  for (const char16_t c : text) {
-    char16_t letter = 0;
-    switch (c) {
-    case u'"':
-    case u'\\':
-      letter = c;
-      break;
-    case u'\b':
-      letter = u'b';
-      break;
-    case u'\f':
-      letter = u'f';
-      break;
-    case u'\n':
-      letter = u'n';
-      break;
-    case u'\r':
-      letter = u'r';
-      break;
-    case u'\t':
-      letter = u't';
-      break;
-    default:
-      result += c;
-      continue;
-    }
-    result += u'\\';
-    result += letter;
-  }
-  return result;
 }
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
@@ -406,5 +368,7 @@ void TJSONObject::SetValue(std::u16string_view Value) {
 void TJSONObject::SetName(std::u16string_view Value) { TJSONEditor::ReplaceName(*this, Value); }
 
 void TJSONObject::SetAsString(std::u16string_view Value) {
-  TJSONEditor::ReplaceAsString(*this, Escaped(Value));
+  // Reading AsString gives Value back, and the document stays on one line.
+  TJSONEditor::ReplaceAsString(*this, ujson::EscapeJSON(Value, {.QuoteAndBackslash = true,
+                                                                .OtherControlsAsUnicode = false}));
 }

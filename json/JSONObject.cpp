@@ -239,24 +239,54 @@ void TJSONObject::ShiftPositions(int32_t After, int32_t Delta) {
   });
 }
 
-JSONRef TJSONObject::FindByPosition(int32_t Position) const {
-  auto holds = [Position](const TJSONObject& node) {
-    return node.FJSONText.Start != 0 && node.FJSONText.Start <= Position &&
-           Position <= node.FJSONText.Finish;
-  };
-  if (!holds(*this))
-    return nullptr;
-  const TJSONObject* deepest = this;
-  for (bool descended = true; descended;) {
-    descended = false;
-    for (const TJSONObject* child : deepest->FChilds) {
-      if (holds(*child)) {
-        deepest = child;
-        descended = true;
-        break;
-      }
+namespace {
+
+bool HoldsPosition(const TJSONObject& node, int32_t Position) {
+  const int32_t start = node.GetTextStart();
+  return start != 0 && start <= Position && Position <= node.GetTextFinish();
+}
+
+// The first child whose text holds Position, or none. Children lie in text order (the parser
+// and every edit keep them so), so a binary search finds the last one with a range that starts
+// at or before Position; a child without a range (start 0) holds nothing and is passed over.
+// Where two neighbours share a boundary character, the earlier one holds it.
+const TJSONObject* ChildHolding(const TJSONChildList& childs, int32_t Position) {
+  auto start = [&childs](int32_t index) { return childs[index]->GetTextStart(); };
+  int32_t low = 0;
+  int32_t high = childs.Count() - 1;
+  int32_t candidate = -1;
+  while (low <= high) {
+    const int32_t middle = low + (high - low) / 2;
+    int32_t probe = middle;
+    while (probe <= high && start(probe) == 0)
+      ++probe;
+    if (probe <= high && start(probe) <= Position) {
+      candidate = probe;
+      low = probe + 1;
+    } else {
+      high = middle - 1;
     }
   }
+  if (candidate < 0 || !HoldsPosition(*childs[candidate], Position))
+    return nullptr;
+  for (int32_t earlier = candidate - 1; earlier >= 0; --earlier) {
+    if (start(earlier) == 0)
+      continue;
+    if (!HoldsPosition(*childs[earlier], Position))
+      break;
+    candidate = earlier;
+  }
+  return childs[candidate];
+}
+
+} // namespace
+
+JSONRef TJSONObject::FindByPosition(int32_t Position) const {
+  if (!HoldsPosition(*this, Position))
+    return nullptr;
+  const TJSONObject* deepest = this;
+  while (const TJSONObject* child = ChildHolding(deepest->FChilds, Position))
+    deepest = child;
   return JSONRef(const_cast<TJSONObject*>(deepest));
 }
 

@@ -3,9 +3,10 @@
 #include "viewer/Decimal.h"
 #include "viewer/NodeCopy.h"
 
+#include "json/StringEscaping.h"
+
 #include <algorithm>
 #include <string_view>
-#include <utility>
 
 namespace {
 
@@ -34,36 +35,8 @@ TreeLabel WithControlsEscaped(TreeLabel label) {
   const std::u16string& text = label.Text;
   if (std::none_of(text.begin(), text.end(), [](char16_t c) { return c < u' '; }))
     return label;
-  constexpr std::u16string_view hexDigits = u"0123456789ABCDEF";
-  std::u16string shown;
-  shown.reserve(text.size() + 16);
-  for (const char16_t c : text) {
-    if (c >= u' ') {
-      shown += c;
-      continue;
-    }
-    shown += u'\\';
-    switch (c) {
-    case u'\b':
-      shown += u'b';
-      break;
-    case u'\f':
-      shown += u'f';
-      break;
-    case u'\n':
-      shown += u'n';
-      break;
-    case u'\r':
-      shown += u'r';
-      break;
-    case u'\t':
-      shown += u't';
-      break;
-    default:
-      shown.append({u'u', u'0', u'0', hexDigits[c >> 4], hexDigits[c & 15]});
-    }
-  }
-  label.Text = std::move(shown);
+  label.Text =
+      ujson::EscapeJSON(text, {.QuoteAndBackslash = false, .OtherControlsAsUnicode = true});
   return label;
 }
 
