@@ -5,6 +5,7 @@
 
 #include "NodeAccess.h"
 #include "NodeInvariants.h"
+#include "PrintableText.h"
 
 #include "json/JSONGeneration.h"
 
@@ -33,20 +34,6 @@ public:
 private:
   std::mt19937 engine_;
 };
-
-std::string Printable(std::u16string_view text) {
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char escape[12];
-      std::snprintf(escape, sizeof escape, "\\x%04X", static_cast<unsigned>(c));
-      out += escape;
-    }
-  }
-  return out;
-}
 
 using node_invariants::Openings;
 using node_invariants::ReplacedBy;

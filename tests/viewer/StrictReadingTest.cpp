@@ -7,6 +7,7 @@
 
 #include "json/UJSON.h"
 
+#include "PrintableText.h"
 #include "TempFile.h"
 
 #include <gtest/gtest.h>
@@ -42,20 +43,6 @@ using Records = std::vector<Record>;
 using Reading = std::optional<Records>;
 
 std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
-
-std::string Narrow(std::u16string_view text) {
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(c));
-      out += hex;
-    }
-  }
-  return out;
-}
 
 std::u16string DecodeUnits(std::string_view text) {
   std::u16string out;
@@ -253,12 +240,12 @@ private:
                                                                 : jt_variant;
     if (node->GetJType() != kind)
       return Fail(where, "kind " + std::to_string(node->GetJType()) + ", expected " +
-                             std::string(1, record.Kind) + " " + Narrow(record.Value));
+                             std::string(1, record.Kind) + " " + Printable(record.Value));
 
     // Names: read through the library (escapes as they stand), copied and found by the viewer.
     const std::u16string name = NodeNameText(*node);
     if (name != record.Name)
-      return Fail(where, "name " + Narrow(name) + ", expected " + Narrow(record.Name));
+      return Fail(where, "name " + Printable(name) + ", expected " + Printable(record.Name));
     if (record.Named && indexInParent < 64) {
       const JSONRef found = parent->GetChildByName(node->GetName());
       const bool sameOrEarlier =
@@ -268,7 +255,7 @@ private:
                         return static_cast<const IJSONObject*>(sibling) == found.get();
                       });
       if (!sameOrEarlier)
-        return Fail(where, "GetChildByName does not find " + Narrow(record.Name));
+        return Fail(where, "GetChildByName does not find " + Printable(record.Name));
     }
     if (parent != nullptr && indexInParent < 64 &&
         parent->FindByPosition(node->GetTextStart()).get() != node.get())
@@ -278,20 +265,21 @@ private:
     if (container) {
       if (Ascii(std::to_string(node->GetCount())) != record.Value)
         return Fail(where, "count " + std::to_string(node->GetCount()) + ", expected " +
-                               Narrow(record.Value));
+                               Printable(record.Value));
     } else if (record.Kind == 's') {
       if (node->GetAsString() != record.Value)
-        return Fail(where, "AsString " + Narrow(node->GetAsString()) + ", expected " +
-                               Narrow(record.Value));
+        return Fail(where, "AsString " + Printable(node->GetAsString()) + ", expected " +
+                               Printable(record.Value));
     } else if (node->GetValue() != ScalarText(record)) {
-      return Fail(where,
-                  "Value " + Narrow(node->GetValue()) + ", expected " + Narrow(ScalarText(record)));
+      return Fail(where, "Value " + Printable(node->GetValue()) + ", expected " +
+                             Printable(ScalarText(record)));
     }
     if (!container && NodeValueText(*node) != ScalarText(record))
-      return Fail(where, "Copy value " + Narrow(NodeValueText(*node)) + ", expected " +
-                             Narrow(ScalarText(record)));
+      return Fail(where, "Copy value " + Printable(NodeValueText(*node)) + ", expected " +
+                             Printable(ScalarText(record)));
     if (const std::u16string label = NodeLabel(*node).Text; label != ExpectedLabel(record))
-      return Fail(where, "label " + Narrow(label) + ", expected " + Narrow(ExpectedLabel(record)));
+      return Fail(where,
+                  "label " + Printable(label) + ", expected " + Printable(ExpectedLabel(record)));
 
     if (checkCopies_ && parent != nullptr) {
       const Record wrapper{record.Named ? 'o' : 'a', false, {}, u"1"};
