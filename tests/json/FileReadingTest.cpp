@@ -205,7 +205,8 @@ TEST(FileReading, AFileTooLongForATextIsRefusedBeforeItIsRead) {
     int64_t fewest;
   } cases[] = {
       {"plain.json", "[", uint64_t{7} << 30, (int64_t{7} << 30) / 3 + 1},
-      {"utf16.json", "\xFF\xFE[\0", uint64_t{5} << 30, ((int64_t{5} << 30) - 2) / 2},
+      {"utf16.json", std::string("\xFF\xFE[\0", 4), uint64_t{5} << 30,
+       ((int64_t{5} << 30) - 2) / 2},
   };
 #ifndef _WIN32
   const int64_t peakBefore = PeakResidentBytes();

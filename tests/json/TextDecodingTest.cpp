@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -108,14 +110,22 @@ TEST(TextDecoding, BytesThatAreNotUtf8WithoutAMarkDecodeByTheAnsiCodePage) {
   }
 }
 
+// A file's bytes from its pieces, one after the other.
+std::string Joined(std::initializer_list<std::string_view> pieces) {
+  std::string bytes;
+  for (const std::string_view piece : pieces)
+    bytes += piece;
+  return bytes;
+}
+
 TEST(TextDecoding, Utf8ButForAFewBadBytesDecodesAsUtf8WithAReplacementForEach) {
   const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"; // Привет
   for (uint32_t codePage : {1251u, 1252u}) {
     CodePageGuard cp(codePage);
     // One stray byte, a sequence cut short, a lone continuation byte.
-    EXPECT_EQ(DecodeFileBytes("{\"" + privet + "\": \"\xFF" + privet + "\"}"),
+    EXPECT_EQ(DecodeFileBytes(Joined({"{\"", privet, "\": \"\xFF", privet, "\"}"})),
               u"{\"Привет\": \"\uFFFDПривет\"}");
-    EXPECT_EQ(DecodeFileBytes(privet + "\xD0" + " " + privet + "\x80"),
+    EXPECT_EQ(DecodeFileBytes(Joined({privet, "\xD0", " ", privet, "\x80"})),
               u"Привет\uFFFD Привет\uFFFD");
     // The share is what counts: four good sequences carry one bad one, three do not.
     EXPECT_EQ(DecodeFileBytes("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xFF"), u"Прив\uFFFD");

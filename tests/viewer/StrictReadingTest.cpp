@@ -433,6 +433,7 @@ TEST(StrictReading, EveryNameValueLabelAndCopyEqualsTheStrictReading) {
   }
 
   std::vector<Entry> files;
+  files.reserve(documents.size());
   for (const Document& document : documents)
     files.push_back({'F', document.Path});
   const std::vector<Reading> readings = ReadStrictly(files);
