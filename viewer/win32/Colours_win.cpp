@@ -87,7 +87,8 @@ void PaintDarkStatusBar(HWND Bar, HDC Dc, int TextIndent) noexcept {
   const HGDIOBJ oldFont = ::SelectObject(Dc, font);
   const COLORREF oldColour = ::SetTextColor(Dc, tk::DarkPalette::Text);
   const int oldMode = ::SetBkMode(Dc, TRANSPARENT);
-  const auto parts = static_cast<WPARAM>(std::max<LRESULT>(::SendMessageW(Bar, SB_GETPARTS, 0, 0), 1));
+  const auto parts =
+      static_cast<WPARAM>(std::max<LRESULT>(::SendMessageW(Bar, SB_GETPARTS, 0, 0), 1));
   std::wstring text;
   for (WPARAM part = 0; part < parts; ++part) {
     const auto length =

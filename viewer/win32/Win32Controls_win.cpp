@@ -88,7 +88,7 @@ int Win32StatusBar::TextWidth(std::u16string_view Text) const {
   return size.cx;
 }
 
-bool Win32StatusBar::SetParts() noexcept {
+bool Win32StatusBar::SetParts(bool Always) noexcept {
   // Right edges; the last panel spans the rest of the bar (-1). A status bar takes at most 256
   // parts, so a fixed array holds them.
   std::array<int, 256> edges{};
@@ -103,8 +103,9 @@ bool Win32StatusBar::SetParts() noexcept {
     edges[part] = right;
   }
   edges[count - 1] = -1;
-  if (std::equal(edges_.begin(), edges_.end(), edges.begin(), edges.begin() + count) &&
-      edges_.size() == count)
+  const bool same = edges_.size() == count &&
+                    std::equal(edges_.begin(), edges_.end(), edges.begin(), edges.begin() + count);
+  if (same && !Always)
     return false;
   try {
     edges_.assign(edges.begin(), edges.begin() + count);
@@ -112,7 +113,7 @@ bool Win32StatusBar::SetParts() noexcept {
     edges_.clear(); // laid out afresh next time
   }
   ::SendMessageW(window_, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges.data()));
-  return true;
+  return !same;
 }
 
 void Win32StatusBar::RaiseResized() {
@@ -123,10 +124,14 @@ void Win32StatusBar::RaiseResized() {
 
 int Win32StatusBar::PartRoom(std::size_t Part) const {
   RequirePart(Part);
-  RECT rect{};
-  if (!window_ || !::SendMessageW(window_, SB_GETRECT, Part, reinterpret_cast<LPARAM>(&rect)))
+  // From our own edges and the client area: while the bar is being resized the control may
+  // still answer SB_GETRECT with the bounds of the size before.
+  RECT client{};
+  if (!window_ || Part >= edges_.size() || !::GetClientRect(window_, &client))
     return 0;
-  return std::max(0, static_cast<int>(rect.right - rect.left) - scale_(kPartMargin) * 2);
+  const int left = Part == 0 ? 0 : edges_[Part - 1];
+  const int right = edges_[Part] < 0 ? static_cast<int>(client.right) : edges_[Part];
+  return std::max(0, right - left - scale_(kPartMargin) * 2);
 }
 
 void Win32StatusBar::Rescale(const DpiScale& Scale) noexcept {
@@ -157,8 +162,10 @@ LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM 
     return result;
   }
   if (Message == WM_SIZE) {
-    // The last part's room follows the bar's width.
+    // The last part's room follows the bar's width. The control placed by its parent
+    // (CCS_NORESIZE) keeps the bounds of its parts until they are set again.
     const LRESULT result = bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
+    bar->SetParts(true);
     bar->form_.App().Guard([bar] { bar->RaiseResized(); });
     return result;
   }

@@ -47,8 +47,8 @@ public:
 
 private:
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  // Lays the parts out again; true when a part's room changed.
-  bool SetParts() noexcept;
+  // Lays the parts out again (Always: also when their edges stay); true when an edge moved.
+  bool SetParts(bool Always = false) noexcept;
   void RaiseResized();
 
   Win32Form& form_;
