@@ -115,6 +115,9 @@ QStatusBar* QtStatusBar::Create(QWidget* Parent, double Scale, Delivery Deliver)
         part < description_.Panels.size() ? &description_.Panels[part] : nullptr;
     if (shape && shape->Width > 0)
       panel->setMinimumWidth(Scaled(shape->Width, Scale));
+    // Some room between one part's text and the next, as the native bar leaves.
+    if (part > 0)
+      panel->setContentsMargins(Scaled(12, Scale), 0, 0, 0);
     if (!(shape && shape->SizedToText))
       // Its text never widens it: the viewer fits the text to the label instead.
       panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
