@@ -1,5 +1,7 @@
 // Expanding an array of 100,000 elements through the viewer, against inserting 100,000 items
-// into the same in-memory tree directly; prints the ratio of the two.
+// into the same in-memory tree directly; prints the ratio of the two. MoveDownMidArray holds
+// Down through the middle of the open array, each move showing the new node's path in the
+// status bar: its cost must not grow with the array.
 
 #include "viewer/ViewerMain.h"
 #include "viewer/memory/MemoryApplication.h"
@@ -9,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,7 +78,34 @@ void InsertDirectly(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kElements);
 }
 
+void MoveDownMidArray(benchmark::State& state) {
+  const std::u16string text = ArrayText();
+  ShownArray shown(text);
+  tkmem::MemoryTreeView& tree = shown.Tree();
+  const tk::TreeNodeHandle top = tree.FirstChild(tk::NoNode);
+  tree.UserExpand(top);
+  const std::vector<tk::TreeNodeHandle> rows = tree.Children(top);
+  constexpr std::size_t kFirst = kElements * 2 / 5;
+  constexpr std::size_t kLast = kElements * 3 / 5;
+  tree.Select(rows[kFirst]);
+  const tk::KeyPress down{tk::key::Down, 0, false, false, false};
+  // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused by design
+  for (auto _ : state) {
+    tree.UserPressKey(down);
+    if (tree.Selected() == rows[kLast]) {
+      state.PauseTiming();
+      tree.Select(rows[kFirst]);
+      state.ResumeTiming();
+    }
+  }
+  auto& bar = tkmem::AsMemory(shown.viewer.Window()).Status("StatusBar1");
+  if (bar.PartText(TfmMain::kPathPart).substr(0, 2) != u"$[")
+    state.SkipWithError("the path part does not show the selected element");
+  state.SetItemsProcessed(state.iterations());
+}
+
 BENCHMARK(ExpandThroughViewer)->Unit(benchmark::kMillisecond);
+BENCHMARK(MoveDownMidArray)->Unit(benchmark::kMicrosecond);
 BENCHMARK(InsertDirectly)->Unit(benchmark::kMillisecond);
 
 // One timed run of each, outside the framework, for the ratio.

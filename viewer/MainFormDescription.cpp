@@ -88,15 +88,18 @@ tk::TreeViewDescription JSONTreeViewer(TfmMain& Viewer) {
   tree.OnContextPopup = [&Viewer](tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At) {
     Viewer.JSONTreeViewerContextPopup(Node, At);
   };
+  tree.OnChange = [&Viewer] { Viewer.JSONTreeViewerChange(); };
   return tree;
 }
 
-tk::StatusBarDescription StatusBar1() {
+tk::StatusBarDescription StatusBar1(TfmMain& Viewer) {
   tk::StatusBarDescription status;
   status.Name = "StatusBar1";
   status.Alignment = tk::Align::Bottom;
   status.Height = 19;
-  status.Panels = {{50}};
+  // The load figures and their notes, then the selected node's path in the rest of the bar.
+  status.Panels = {{50, true}, {50}};
+  status.OnResize = [&Viewer] { Viewer.StatusBar1Resize(); };
   return status;
 }
 
@@ -142,7 +145,7 @@ tk::FormDescription DescribeFmMain(TfmMain& Viewer) {
   form.OnDropFiles = [&Viewer](tk::DroppedFiles Drop) { Viewer.WMDropFiles(std::move(Drop)); };
   form.Controls.emplace_back(ToolBar1(Viewer));
   form.Controls.emplace_back(JSONTreeViewer(Viewer));
-  form.Controls.emplace_back(StatusBar1());
+  form.Controls.emplace_back(StatusBar1(Viewer));
   form.Controls.emplace_back(OpenDialog1());
   form.Controls.emplace_back(ImageList1());
   return form;

@@ -19,10 +19,27 @@ bool IsQuotedVariant(const IJSONObject& Node) {
   return !text.empty() && text.front() == u'"';
 }
 
-// The index of Child among Parent's children, searched from both ends at once: in a long array
-// the element wanted is as likely near the end as near the start. -1 when it is not there.
+// The index of Child among Parent's children. Children stand in the order of their text, so
+// the child is first looked for by halves on its text position; children without positions,
+// or two at one position, leave that to a scan from both ends at once (in a long array the
+// element wanted is as likely near the end as near the start). -1 when it is not there.
 int32_t IndexAmong(IJSONObject& Parent, const IJSONObject& Child) {
   const int32_t count = Parent.GetCount();
+  if (const int32_t start = Child.GetTextStart(); start > 0) {
+    for (int32_t low = 0, high = count - 1; low <= high;) {
+      const int32_t middle = low + (high - low) / 2;
+      const JSONRef candidate = Parent.GetChild(middle);
+      if (candidate.get() == &Child)
+        return middle;
+      const int32_t at = candidate ? candidate->GetTextStart() : 0;
+      if (at <= 0 || at == start)
+        break;
+      if (at < start)
+        low = middle + 1;
+      else
+        high = middle - 1;
+    }
+  }
   for (int32_t low = 0, high = count - 1; low <= high; ++low, --high) {
     if (Parent.GetChild(low).get() == &Child)
       return low;
@@ -74,8 +91,8 @@ bool IsPathIdentifier(std::u16string_view Name) {
                      [&](char16_t c) { return isAsciiLetter(c) || (c >= u'0' && c <= u'9'); });
 }
 
-std::u16string NodePath(const IJSONObject& Node) {
-  // From the node up, one step per level; written out top-down.
+std::vector<std::u16string> NodePathSteps(const IJSONObject& Node) {
+  // From the node up, one step per level; turned top-down at the end.
   std::vector<std::u16string> steps;
   JSONRef parent = Node.GetParent();
   for (const IJSONObject* node = &Node; parent; node = parent.get(), parent = parent->GetParent()) {
@@ -95,8 +112,14 @@ std::u16string NodePath(const IJSONObject& Node) {
     }
     steps.push_back(std::move(step));
   }
-  std::u16string path = u"$";
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step)
-    path += *step;
+  steps.emplace_back(u"$");
+  std::reverse(steps.begin(), steps.end());
+  return steps;
+}
+
+std::u16string NodePath(const IJSONObject& Node) {
+  std::u16string path;
+  for (const std::u16string& step : NodePathSteps(Node))
+    path += step;
   return path;
 }

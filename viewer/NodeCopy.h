@@ -3,6 +3,7 @@
 #include "json/IJSONObject.h"
 
 #include <string>
+#include <vector>
 
 // The texts of a node that the user can copy.
 
@@ -21,6 +22,9 @@ std::u16string NodeJsonText(const IJSONObject& Node);
 // "$", not starting with a digit) goes in brackets and double quotes, with '"' and '\'
 // escaped: $.store.products[0]["unit price"].
 std::u16string NodePath(const IJSONObject& Node);
+// The same path in its steps: "$", then one step per level down to the node ("[0]", ".name",
+// ["unit price"]); NodePath is their concatenation.
+std::vector<std::u16string> NodePathSteps(const IJSONObject& Node);
 
 // Whether Name can follow a full stop in a path as it stands.
 bool IsPathIdentifier(std::u16string_view Name);

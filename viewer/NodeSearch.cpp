@@ -1,4 +1,5 @@
 #include "viewer/ViewerError.h"
+#include "viewer/PathHold.h"
 #include "viewer/ViewerMain.h"
 
 #include <cstdint>
@@ -41,6 +42,8 @@ void TfmMain::RevealNode(const JSONRef& Found) {
   std::vector<JSONRef> chain;
   for (JSONRef node = Found; node; node = node->GetParent())
     chain.push_back(node);
+  // Each level is selected on the way down: the path is shown once, for the last.
+  const PathHold held(*this);
 
   // Top-down: expanding each entry creates the tree node of the next one.
   for (auto entry = chain.rbegin(); entry != chain.rend(); ++entry) {

@@ -45,6 +45,9 @@ public:
   void JSONTreeViewerExpanding(tk::TreeNodeHandle Node, bool& AllowExpansion);
   void JSONTreeViewerEdited(tk::TreeNodeHandle Node, std::u16string& S);
   void JSONTreeViewerClick();
+  // The selection moved: the status bar's second part shows where it is now.
+  void JSONTreeViewerChange();
+  void StatusBar1Resize();
   void BtnFindNodeClick();
   void TBOpenClick();
   void EditPaste1Execute();
@@ -111,6 +114,10 @@ private:
   bool CopyText(std::u16string_view Text);
   // The load figures, then Note; an empty note leaves the figures alone.
   void ShowStatusNote(std::u16string_view Note);
+  // The selected node's path in the status bar's path part, fitted to its room; empty with
+  // nothing selected. Held off while a PathHold lives, and shown once when the last one goes.
+  void ShowSelectedPath();
+  class PathHold;
   template <class Action> int Answer(Action&& Act) noexcept;
 
   tk::Application& app_;
@@ -124,6 +131,13 @@ private:
   // Where the host's last search hit began in the document text (0-based); forgotten whenever
   // another document is shown.
   std::optional<std::size_t> lastHit_;
+  // Live PathHolds, and whether the selection moved meanwhile.
+  int pathHolds_ = 0;
+  bool pathPending_ = false;
+
+public:
+  // The status bar's part for the selected node's path.
+  static constexpr std::size_t kPathPart = 1;
 
 public:
   tk::NativeWindow ParentWin = tk::NoWindow;

@@ -15,9 +15,11 @@ with a deadline, so a slow machine stretches the waits, not the failure rate.
 import argparse
 import os
 import shutil
+import subprocess
 import sys
 import time
 import traceback
+from collections import Counter
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -102,12 +104,12 @@ def find(session, text, case_sensitive=False):
 NOTHING = "\u2205"
 
 
-def copied(session, timeout=10.0):
-    """Ctrl+C, and what it put on the clipboard."""
+def copied(session, timeout=10.0, key="ctrl+c"):
+    """Ctrl+C (or another copy key), and what it put on the clipboard."""
     session.set_clipboard(NOTHING)
-    session.key("ctrl+c")
+    session.key(key)
     return wait_until(lambda: (lambda text: text if text != NOTHING else None)(
-        session.clipboard()), timeout=timeout, what="Ctrl+C to fill the clipboard")
+        session.clipboard()), timeout=timeout, what=f"{key} to fill the clipboard")
 
 
 def finish(session):
@@ -324,6 +326,60 @@ def test_unreadable(plugin):
         wait_until(lambda: box not in s.windows(), what="the report to close")
         window = open_viewer(s, "good.json")
         check_equal(len(viewer_window(s, window).tree), 1, "tree lines of the good file")
+        close_viewer(s, window)
+        finish(s)
+
+
+def status_ink_columns(session, window, image=None):
+    """The columns of the viewer's status bar that hold ink, left to right."""
+    x, y, w, h = session.geometry(window)
+    image = image or session.screenshot()
+    bottom = y + h - 22  # above the host's own status line
+    x0, x1 = x + 2, x + w - 20
+    columns = set()
+    for row in range(bottom - 24, bottom):
+        line = image.pixels[3 * (row * image.width + x0):3 * (row * image.width + x1)]
+        colours = [line[i:i + 3] for i in range(0, len(line), 3)]
+        background = Counter(colours).most_common(1)[0][0]
+        columns.update(i for i, c in enumerate(colours)
+                       if max(abs(c[k] - background[k]) for k in range(3)) > 80)
+    return sorted(columns)
+
+
+def artifact(plugin, name):
+    folder = os.path.join(os.path.dirname(os.path.abspath(plugin)), "doublecmd-artifacts")
+    os.makedirs(folder, exist_ok=True)
+    return os.path.join(folder, name)
+
+
+@test("The status bar draws the selected node's path right of the load figures as it moves")
+def test_status_path(plugin):
+    document = '{"name": "Alpha", "list": [1, 2, 3], "deeper": {"x": true}}'
+    with Session(plugin, files={"p.json": document}) as s:
+        window = open_viewer(s, "p.json")
+        s.key("Right", "Down")
+        check_equal(copied(s, key="ctrl+shift+c"), "$.name", "the path Ctrl+Shift+C copies")
+        near = wait_settled(lambda: status_ink_columns(s, window), what="the status bar")
+        s.key("Down", "Down", "Right", "Down")
+        check_equal(copied(s, key="ctrl+shift+c"), "$.deeper.x", "the path after moving on")
+        far = wait_settled(lambda: status_ink_columns(s, window), what="the status bar")
+        # The viewer window with the path, for a look by eye.
+        full = artifact(plugin, "status-path.full.png")
+        s.screenshot(full)
+        x, y, w, h = s.geometry(window)
+        subprocess.run(["convert", full, "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                        artifact(plugin, "status-path.png")], check=True, timeout=30)
+        os.remove(full)
+        check(near and far, f"ink in the status bar ({near[:5]}, {far[:5]})")
+        # The load figures stay as they were; what changed lies well right of where they begin.
+        changed = sorted(set(near) ^ set(far))
+        check(changed, "the status bar's ink changes as the selection moves")
+        check(changed[0] - near[0] > 120,
+              f"the ink that changed begins at {changed[0] - near[0]} px, inside the figures")
+        check([c for c in near if c < changed[0]] == [c for c in far if c < changed[0]],
+              "the ink left of the path stays")
+        # "$.deeper.x" reaches further right than "$.name".
+        check(far[-1] > near[-1], f"the longer path ends at {far[-1]}, the shorter at {near[-1]}")
         close_viewer(s, window)
         finish(s)
 

@@ -310,3 +310,53 @@ TEST_F(QtViewerKeysTest, ADropOfFilesShowsTheFirstLocalOneOnceTheDragHasEnded) {
 }
 
 } // namespace
+
+TEST_F(QtViewerKeysTest, TheStatusBarsSecondLabelShowsThePathOfTheSelectionAsItMoves) {
+  OpenInHost(R"({"store": {"unit price": [10, 20]}, "z": null})");
+  QWidget& window = *Form().Widget();
+  window.resize(1000, 300);
+  QApplication::setActiveWindow(&host);
+  Widget().setFocus();
+  Widget().setCurrentIndex(TopIndex());
+  ProcessEvents();
+  tkqt::QtStatusBar& bar = Form().Status("StatusBar1");
+  QLabel* figures = bar.Panel(0);
+  QLabel* path = bar.Panel(1);
+  ASSERT_NE(figures, nullptr);
+  ASSERT_NE(path, nullptr);
+  const QString status = figures->text();
+  EXPECT_TRUE(status.startsWith(QStringLiteral("Время разбора: ")));
+  EXPECT_EQ(path->text(), QStringLiteral("$"));
+  // Right of the figures, on the same line.
+  EXPECT_GE(path->geometry().left(), figures->geometry().right());
+  EXPECT_EQ(path->geometry().top(), figures->geometry().top());
+
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(path->text(), QStringLiteral("$.store"));
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(path->text(), QStringLiteral("$.store[\"unit price\"]"));
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Down);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(path->text(), QStringLiteral("$.store[\"unit price\"][1]"));
+  // Left on a child goes to its parent.
+  Press(Qt::Key_Left);
+  EXPECT_EQ(path->text(), QStringLiteral("$.store[\"unit price\"]"));
+
+  // A bar too narrow for the path shows it shortened in the middle, as the viewer fits it.
+  window.resize(figures->geometry().right() + 60, 300);
+  ProcessEvents();
+  EXPECT_TRUE(path->text().startsWith(QStringLiteral("$")));
+  EXPECT_TRUE(path->text().contains(QChar(0x2026)));
+  EXPECT_LE(bar.TextWidth(tkqt::FromQString(path->text())), bar.PartRoom(TfmMain::kPathPart));
+  window.resize(1000, 300);
+  ProcessEvents();
+  EXPECT_EQ(path->text(), QStringLiteral("$.store[\"unit price\"]"));
+
+  // Selecting nothing empties it; the figures stay.
+  Tree().Select(tk::NoNode);
+  EXPECT_EQ(path->text(), QString());
+  EXPECT_EQ(figures->text(), status);
+}

@@ -62,12 +62,12 @@ void PrintLayout(Host& H) {
 
 void PrintFocus(Host& H) { H.Out("focus: " + H.Listers().NameOf(GetFocus())); }
 
-std::string StatusText(HWND Viewer) {
+std::string StatusText(HWND Viewer, int Part) {
   HWND bar = FindDescendant(Viewer, L"msctls_statusbar32");
   if (bar == nullptr)
     throw StepError("no status bar");
   const bool simple = SendMessageW(bar, SB_ISSIMPLE, 0, 0) != 0;
-  const WPARAM part = simple ? SB_SIMPLEID : 0;
+  const WPARAM part = simple ? SB_SIMPLEID : static_cast<WPARAM>(Part);
   const auto length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, part, 0));
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
@@ -83,6 +83,13 @@ void PrintStatus(Host& H) {
   const auto parts = bar != nullptr ? SendMessageW(bar, SB_GETPARTS, 0, 0) : 0;
   H.Out("status: " + StatusText(lister.Viewer));
   H.Out("status parts: " + std::to_string(parts));
+  // Each further part on a line of its own, with where it begins and ends in the bar.
+  for (int part = 1; part < parts; ++part) {
+    RECT rect{};
+    SendMessageW(bar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&rect));
+    H.Out("status part " + std::to_string(part) + " at " + std::to_string(rect.left) + " to " +
+          std::to_string(rect.right) + ": " + StatusText(lister.Viewer, part));
+  }
 }
 
 void PrintToolBar(Host& H) {

@@ -19,7 +19,8 @@ void PrintLayout(Host& H);
 void PrintFocus(Host& H);
 void PrintStatus(Host& H);
 void PrintToolBar(Host& H);
-// The status bar's text, escaped for one line; StepError when the viewer has no status bar.
-std::string StatusText(HWND Viewer);
+// The text of the status bar's part (the first by default), escaped for one line; StepError
+// when the viewer has no status bar.
+std::string StatusText(HWND Viewer, int Part = 0);
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/toolkit/Application.h"
 #include "viewer/toolkit/Controls.h"
 #include "viewer/toolkit/FormDescription.h"
 
@@ -12,17 +13,33 @@
 // The simple controls held in memory, with hooks that play the user's part.
 namespace tkmem {
 
+// A status bar laid out in characters: a text is as wide as its characters (a surrogate pair
+// is one), a part sized to its text is as wide as its text (its panel's width at least), the
+// last part has the rest of the bar.
 class MemoryStatusBar final : public tk::StatusBar {
 public:
-  explicit MemoryStatusBar(tk::StatusBarDescription Description)
-      : description_(std::move(Description)) {}
-  std::u16string Text() const override { return text_; }
-  void SetText(std::u16string_view Text) override { text_.assign(Text); }
+  static constexpr int kDefaultWidth = 200;
+
+  MemoryStatusBar(tk::Application& App, tk::StatusBarDescription Description);
+  std::size_t PartCount() const override { return texts_.size(); }
+  std::u16string PartText(std::size_t Part) const override { return texts_.at(RequirePart(Part)); }
+  void SetPartText(std::size_t Part, std::u16string_view Text) override;
+  int PartRoom(std::size_t Part) const override;
+  int TextWidth(std::u16string_view Text) const override;
   const tk::StatusBarDescription& Description() const { return description_; }
 
+  // The user's part: the window gets Width characters wide, raising the resized event through
+  // the application's exception boundary when a part's room changed.
+  void UserResize(int Width);
+  int Width() const { return width_; }
+
 private:
+  std::vector<int> Rooms() const;
+
+  tk::Application& app_;
   tk::StatusBarDescription description_;
-  std::u16string text_;
+  std::vector<std::u16string> texts_;
+  int width_ = kDefaultWidth;
 };
 
 class MemoryEditBox final : public tk::EditBox {

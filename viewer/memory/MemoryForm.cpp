@@ -29,7 +29,7 @@ void MemoryForm::Build(const tk::ControlDescription& Control) {
         if constexpr (std::is_same_v<Kind, tk::TreeViewDescription>) {
           trees_[control.Name] = std::make_unique<MemoryTreeView>(app_, control);
         } else if constexpr (std::is_same_v<Kind, tk::StatusBarDescription>) {
-          statusBars_[control.Name] = std::make_unique<MemoryStatusBar>(control);
+          statusBars_[control.Name] = std::make_unique<MemoryStatusBar>(app_, control);
         } else if constexpr (std::is_same_v<Kind, tk::OpenDialogDescription>) {
           dialogs_[control.Name] = std::make_unique<MemoryOpenDialog>(control);
         } else if constexpr (std::is_same_v<Kind, tk::ToolBarDescription>) {

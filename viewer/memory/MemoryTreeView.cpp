@@ -119,18 +119,31 @@ void MemoryTreeView::FreeSubtreesFrom(uint32_t First) {
 
 void MemoryTreeView::DeleteChildren(tk::TreeNodeHandle Node) {
   const uint32_t index = IndexOf(Node);
+  const uint32_t before = selected_;
   FreeSubtreesFrom(nodes_[index].firstChild);
   nodes_[index].firstChild = kNone;
   nodes_[index].lastChild = kNone;
   nodes_[index].expanded = false;
+  RaiseChange(before);
 }
 
 void MemoryTreeView::Clear() {
+  const uint32_t before = selected_;
   nodes_.clear();
   free_.clear();
   firstTop_ = lastTop_ = selected_ = kNone;
   live_ = 0;
   lastMadeVisible_ = tk::NoNode;
+  RaiseChange(before);
+}
+
+void MemoryTreeView::RaiseChange(uint32_t Before) {
+  if (selected_ == Before)
+    return;
+  ++changes_;
+  // A copy: the handler may destroy this tree, and with it the slot it runs from.
+  if (const tk::NotifyEvent handler = description_.OnChange)
+    handler();
 }
 
 void MemoryTreeView::Expand(tk::TreeNodeHandle Node) {
@@ -176,7 +189,11 @@ void MemoryTreeView::MakeVisible(tk::TreeNodeHandle Node) {
 
 tk::TreeNodeHandle MemoryTreeView::Selected() const { return HandleOrNone(selected_); }
 
-void MemoryTreeView::Select(tk::TreeNodeHandle Node) { selected_ = Node ? IndexOf(Node) : kNone; }
+void MemoryTreeView::Select(tk::TreeNodeHandle Node) {
+  const uint32_t before = selected_;
+  selected_ = Node ? IndexOf(Node) : kNone;
+  RaiseChange(before);
+}
 
 void MemoryTreeView::BeginUpdate() {
   if (updateDepth_++ == 0)
@@ -224,8 +241,11 @@ void MemoryTreeView::Collapse(tk::TreeNodeHandle Node) {
     return;
   nodes_[index].expanded = false;
   ++collapseEpoch_;
-  if (selected_ != kNone && IsInside(selected_, index))
+  if (selected_ != kNone && IsInside(selected_, index)) {
+    const uint32_t before = selected_;
     selected_ = index;
+    RaiseChange(before);
+  }
 }
 
 std::optional<std::size_t> MemoryTreeView::PopupMenu(tk::TreeNodeHandle Node,
@@ -250,6 +270,8 @@ tk::KeyRoute MemoryTreeView::UserPressKey(const tk::KeyPress& Key) {
   }
   if (route == tk::KeyRoute::Host)
     forwardedKeys_.push_back(Key);
+  else if (route == tk::KeyRoute::Tree)
+    MoveByKey(Key);
   return route;
 }
 
@@ -260,7 +282,40 @@ void MemoryTreeView::UserRightClick(tk::TreeNodeHandle Node, tk::ScreenPoint At)
     app_.Guard([&] { description_.OnContextPopup(Node, At); });
 }
 
-void MemoryTreeView::UserCollapse(tk::TreeNodeHandle Node) { Collapse(Node); }
+void MemoryTreeView::UserCollapse(tk::TreeNodeHandle Node) {
+  IndexOf(Node);
+  app_.Guard([&] { Collapse(Node); });
+}
+
+uint32_t MemoryTreeView::RowAfter(uint32_t Index) const {
+  const Slot& node = nodes_[Index];
+  if (node.expanded && node.firstChild != kNone)
+    return node.firstChild;
+  for (uint32_t up = Index; up != kNone; up = nodes_[up].parent)
+    if (nodes_[up].next != kNone)
+      return nodes_[up].next;
+  return kNone;
+}
+
+uint32_t MemoryTreeView::RowBefore(uint32_t Index) const {
+  uint32_t row = nodes_[Index].prev;
+  if (row == kNone)
+    return nodes_[Index].parent;
+  while (nodes_[row].expanded && nodes_[row].lastChild != kNone)
+    row = nodes_[row].lastChild;
+  return row;
+}
+
+void MemoryTreeView::MoveByKey(const tk::KeyPress& Key) {
+  // The control's own moves with Up and Down; with Ctrl they scroll and select nothing.
+  if (Key.Control || Key.Alt || (Key.Key != tk::key::Up && Key.Key != tk::key::Down))
+    return;
+  uint32_t target = firstTop_;
+  if (selected_ != kNone)
+    target = Key.Key == tk::key::Down ? RowAfter(selected_) : RowBefore(selected_);
+  if (target != kNone)
+    app_.Guard([&] { Select(HandleOf(target)); });
+}
 
 void MemoryTreeView::UserClick(tk::TreeNodeHandle Node) {
   if (Node)

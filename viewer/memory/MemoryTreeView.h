@@ -56,7 +56,8 @@ public:
   bool UserEditLabel(tk::TreeNodeHandle Node, std::u16string Text, bool Confirm);
   void UserMovesFocusAway() { focused_ = false; }
   // A key press while the tree has the focus: the viewer's answer, which is also recorded
-  // (ForwardedKeys for keys the host gets).
+  // (ForwardedKeys for keys the host gets). Up and Down that stay with the tree move the
+  // selection to the row above or below, as the control does (nothing selected: the first row).
   tk::KeyRoute UserPressKey(const tk::KeyPress& Key);
   // A right click on Node (NoNode: on empty space) at At.
   void UserRightClick(tk::TreeNodeHandle Node, tk::ScreenPoint At = {10, 10});
@@ -71,6 +72,8 @@ public:
   }
   std::size_t NodeCount() const { return live_; }
   uint64_t InsertCount() const { return inserts_; }
+  // How often the change event was due: the selected node changed.
+  uint64_t SelectionChanges() const { return changes_; }
   // How often redrawing was suspended (outermost BeginUpdate calls), and whether it still is.
   uint64_t RedrawSuspensions() const { return suspensions_; }
   int UpdateDepth() const { return updateDepth_; }
@@ -112,6 +115,12 @@ private:
   uint32_t Allocate();
   void FreeSubtreesFrom(uint32_t First);
   bool IsInside(uint32_t Index, uint32_t Ancestor) const;
+  // Raises the change event when the selection is no longer Before.
+  void RaiseChange(uint32_t Before);
+  // The shown rows below and above a row; kNone past the ends.
+  uint32_t RowAfter(uint32_t Index) const;
+  uint32_t RowBefore(uint32_t Index) const;
+  void MoveByKey(const tk::KeyPress& Key);
 
   tk::Application& app_;
   tk::TreeViewDescription description_;
@@ -124,6 +133,7 @@ private:
   uint64_t collapseEpoch_ = 1;
   std::size_t live_ = 0;
   uint64_t inserts_ = 0;
+  uint64_t changes_ = 0;
   uint64_t suspensions_ = 0;
   int updateDepth_ = 0;
   bool focused_ = false;

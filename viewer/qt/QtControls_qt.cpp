@@ -5,15 +5,20 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QSizePolicy>
 #include <QStatusBar>
 #include <QStringList>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tkqt {
@@ -49,32 +54,89 @@ QString OpenDialogFilter(const tk::OpenDialogDescription& Description) {
 
 // --- status bar ------------------------------------------------------------------------------
 
-void QtStatusBar::SetText(std::u16string_view Text) {
-  text_.assign(Text);
-  if (panel_)
-    panel_->setText(ToQString(text_));
+// Raises the bar's resized event when one of its labels changes size.
+class QtStatusBar::ResizeWatch final : public QObject {
+public:
+  ResizeWatch(tk::NotifyEvent OnResize, Delivery Deliver)
+      : onResize_(std::move(OnResize)), deliver_(std::move(Deliver)) {}
+
+protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Event->type() == QEvent::Resize && onResize_ && deliver_)
+      deliver_(onResize_);
+    return QObject::eventFilter(Watched, Event);
+  }
+
+private:
+  tk::NotifyEvent onResize_;
+  Delivery deliver_;
+};
+
+QtStatusBar::QtStatusBar(tk::StatusBarDescription Description)
+    : description_(std::move(Description)),
+      texts_(std::max<std::size_t>(description_.Panels.size(), 1)) {}
+
+QtStatusBar::~QtStatusBar() { Detach(); }
+
+void QtStatusBar::SetPartText(std::size_t Part, std::u16string_view Text) {
+  texts_[RequirePart(Part)].assign(Text);
+  if (QLabel* panel = Panel(Part))
+    panel->setText(ToQString(texts_[Part]));
 }
 
-QStatusBar* QtStatusBar::Create(QWidget* Parent, double Scale) {
+int QtStatusBar::PartRoom(std::size_t Part) const {
+  const QLabel* panel = Panel(RequirePart(Part));
+  if (!panel)
+    return 0;
+  return std::max(panel->contentsRect().width() - 2 * panel->margin() - panel->indent(), 0);
+}
+
+int QtStatusBar::TextWidth(std::u16string_view Text) const {
+  const QLabel* panel = Panel(0);
+  const QFontMetrics metrics = panel ? panel->fontMetrics() : QFontMetrics(QFont());
+  return metrics.horizontalAdvance(ToQString(Text));
+}
+
+QStatusBar* QtStatusBar::Create(QWidget* Parent, double Scale, Delivery Deliver) {
+  Detach();
   auto* bar = new QStatusBar(Parent);
   bar->setObjectName(QString::fromStdString(description_.Name));
   bar->setSizeGripEnabled(false);
   if (description_.Height > 0)
     bar->setFixedHeight(Scaled(description_.Height, Scale));
-  auto* panel = new QLabel(bar);
-  // The status text is never markup, whatever it holds.
-  panel->setTextFormat(Qt::PlainText);
-  panel->setText(ToQString(text_));
-  // The last (here: only) panel takes the whole bar.
-  bar->addWidget(panel, 1);
+  watch_ = std::make_unique<ResizeWatch>(description_.OnResize, std::move(Deliver));
+  for (std::size_t part = 0; part < texts_.size(); ++part) {
+    auto* panel = new QLabel(bar);
+    // The status text is never markup, whatever it holds.
+    panel->setTextFormat(Qt::PlainText);
+    panel->setText(ToQString(texts_[part]));
+    const bool last = part + 1 == texts_.size();
+    const tk::StatusPanelDescription* shape =
+        part < description_.Panels.size() ? &description_.Panels[part] : nullptr;
+    if (shape && shape->Width > 0)
+      panel->setMinimumWidth(Scaled(shape->Width, Scale));
+    // Some room between one part's text and the next, as the native bar leaves.
+    if (part > 0)
+      panel->setContentsMargins(Scaled(12, Scale), 0, 0, 0);
+    if (!(shape && shape->SizedToText))
+      // Its text never widens it: the viewer fits the text to the label instead.
+      panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // The last panel takes the rest of the bar.
+    bar->addWidget(panel, last ? 1 : 0);
+    panel->installEventFilter(watch_.get());
+    panels_.emplace_back(panel);
+  }
   bar_ = bar;
-  panel_ = panel;
   return bar;
 }
 
 void QtStatusBar::Detach() noexcept {
+  for (const QPointer<QLabel>& panel : panels_)
+    if (panel)
+      panel->removeEventFilter(watch_.get());
+  panels_.clear();
   bar_ = nullptr;
-  panel_ = nullptr;
+  watch_.reset();
 }
 
 // --- edit box --------------------------------------------------------------------------------

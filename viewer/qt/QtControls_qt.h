@@ -13,8 +13,10 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The simple controls on Qt widgets. Each keeps its state in memory as well, so it answers the
 // same before its widget is made and after the host has destroyed it.
@@ -25,24 +27,41 @@ QIcon IconOf(const tk::Picture& Picture);
 // The filter list of an open dialog in Qt's form: "json (*.json);;txt (*.txt);;All (*.*)".
 QString OpenDialogFilter(const tk::OpenDialogDescription& Description);
 
-// A status bar with one panel (a label) that spans it.
+// A status bar with a label per panel, side by side. A panel sized to its text takes its
+// label's width, every other one stretches; their texts never widen them, so a text wider
+// than its label is cut at its end. Each label's resizing raises the resized event through
+// Deliver.
 class QtStatusBar final : public tk::StatusBar {
 public:
-  explicit QtStatusBar(tk::StatusBarDescription Description)
-      : description_(std::move(Description)) {}
-  std::u16string Text() const override { return text_; }
-  void SetText(std::u16string_view Text) override;
+  using Delivery = std::function<void(const tk::NotifyEvent& Event)>;
+
+  explicit QtStatusBar(tk::StatusBarDescription Description);
+  ~QtStatusBar() override;
+  QtStatusBar(const QtStatusBar&) = delete;
+  QtStatusBar& operator=(const QtStatusBar&) = delete;
+
+  std::size_t PartCount() const override { return texts_.size(); }
+  std::u16string PartText(std::size_t Part) const override { return texts_.at(RequirePart(Part)); }
+  void SetPartText(std::size_t Part, std::u16string_view Text) override;
+  int PartRoom(std::size_t Part) const override;
+  int TextWidth(std::u16string_view Text) const override;
 
   const tk::StatusBarDescription& Description() const noexcept { return description_; }
-  QStatusBar* Create(QWidget* Parent, double Scale);
+  QStatusBar* Create(QWidget* Parent, double Scale, Delivery Deliver);
   void Detach() noexcept;
-  QLabel* Panel() const noexcept { return panel_.data(); }
+  // The label of a part; nullptr without a widget.
+  QLabel* Panel(std::size_t Part = 0) const noexcept {
+    return Part < panels_.size() ? panels_[Part].data() : nullptr;
+  }
 
 private:
+  class ResizeWatch;
+
   tk::StatusBarDescription description_;
-  std::u16string text_;
+  std::vector<std::u16string> texts_;
   QPointer<QStatusBar> bar_;
-  QPointer<QLabel> panel_;
+  std::vector<QPointer<QLabel>> panels_;
+  std::unique_ptr<ResizeWatch> watch_;
 };
 
 class QtEditBox final : public tk::EditBox {

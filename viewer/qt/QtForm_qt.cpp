@@ -237,7 +237,7 @@ void QtForm::CreateWidget() {
             toolBars_.at(bar->Name)->Create(&widget, scale, images, editBoxes, deliver);
         (bar->Alignment == tk::Align::Bottom ? bottom : top).push_back(made);
       } else if (const auto* status = std::get_if<tk::StatusBarDescription>(&control)) {
-        QStatusBar* made = statusBars_.at(status->Name)->Create(&widget, scale);
+        QStatusBar* made = statusBars_.at(status->Name)->Create(&widget, scale, deliver);
         (status->Alignment == tk::Align::Top ? top : bottom).push_back(made);
       } else if (const auto* tree = std::get_if<tk::TreeViewDescription>(&control)) {
         TreeWidget* made = trees_.at(tree->Name)->Create(&widget, &font, scale);

@@ -27,6 +27,18 @@ namespace tkqt {
 
 namespace {
 
+// Counts an operation in progress for as long as it lives.
+class Counting {
+public:
+  explicit Counting(int& Count) noexcept : count_(Count) { ++count_; }
+  Counting(const Counting&) = delete;
+  Counting& operator=(const Counting&) = delete;
+  ~Counting() { --count_; }
+
+private:
+  int& count_;
+};
+
 // The host's keys, which an open label editor must not swallow: Esc, N and P (next and
 // previous file) and the function keys.
 bool IsHostKeyWhileEditing(const QKeyEvent& Event) {
@@ -162,6 +174,12 @@ TreeWidget* QtTreeView::Create(QWidget* Parent, const QFont* Font, double Scale)
         // What lay inside is hidden again.
         ++collapseEpoch_;
       }));
+  connections_.push_back(QObject::connect(
+      widget->selectionModel(), &QItemSelectionModel::currentChanged, widget, [this] {
+        // The tree's own operations tell of their changes themselves when they end.
+        if (selectionOperations_ == 0)
+          app_.Deliver([this] { NoteSelection(); });
+      }));
   if (updateDepth_ > 0)
     widget->setUpdatesEnabled(false);
   widget_ = widget;
@@ -216,8 +234,25 @@ tk::TreeNodeHandle QtTreeView::Parent(tk::TreeNodeHandle Node) const {
   return item.Parent == &model_->Root() ? tk::NoNode : NodeOf(item.Parent);
 }
 
+void QtTreeView::NoteSelection() {
+  const auto selected = static_cast<uint64_t>(Selected().Value());
+  if (selected == seenSelected_)
+    return;
+  seenSelected_ = selected;
+  // A copy: the handler may destroy this tree, and with it the slot it runs from.
+  if (const tk::NotifyEvent handler = description_.OnChange)
+    handler();
+}
+
 void QtTreeView::DeleteChildren(tk::TreeNodeHandle Node) {
-  TreeItem& item = Require(Node);
+  {
+    const Counting operation(selectionOperations_);
+    DeleteChildrenOf(Require(Node));
+  }
+  NoteSelection();
+}
+
+void QtTreeView::DeleteChildrenOf(TreeItem& item) {
   // Shut first, so children added later wait for the next expansion and its event.
   if (Open(item))
     ++collapseEpoch_;
@@ -227,9 +262,13 @@ void QtTreeView::DeleteChildren(tk::TreeNodeHandle Node) {
 }
 
 void QtTreeView::Clear() {
-  model_->Clear();
-  selectedId_ = 0;
-  ++collapseEpoch_;
+  {
+    const Counting operation(selectionOperations_);
+    model_->Clear();
+    selectedId_ = 0;
+    ++collapseEpoch_;
+  }
+  NoteSelection();
 }
 
 // --- expansion -------------------------------------------------------------------------------
@@ -370,6 +409,14 @@ tk::TreeNodeHandle QtTreeView::Selected() const {
 }
 
 void QtTreeView::Select(tk::TreeNodeHandle Node) {
+  {
+    const Counting operation(selectionOperations_);
+    SelectQuietly(Node);
+  }
+  NoteSelection();
+}
+
+void QtTreeView::SelectQuietly(tk::TreeNodeHandle Node) {
   if (!Node) {
     selectedId_ = 0;
     if (widget_) {
@@ -503,6 +550,14 @@ void QtTreeView::OnContextMenu(const QModelIndex& Index, std::optional<QPoint> G
 }
 
 void QtTreeView::Collapse(tk::TreeNodeHandle Node) {
+  {
+    const Counting operation(selectionOperations_);
+    CollapseQuietly(Node);
+  }
+  NoteSelection();
+}
+
+void QtTreeView::CollapseQuietly(tk::TreeNodeHandle Node) {
   TreeItem& item = Require(Node);
   if (!Open(item))
     return;

@@ -97,6 +97,12 @@ private:
   KeyOutcome OnKeyDown(const QKeyEvent& Event);
   void OnContextMenu(const QModelIndex& Index, std::optional<QPoint> GlobalPos);
   void ApplyPalette();
+  // Raises the change event when the selected node is another than last told.
+  void NoteSelection();
+  // The operations without telling of a change of the selection.
+  void DeleteChildrenOf(TreeItem& item);
+  void SelectQuietly(tk::TreeNodeHandle Node);
+  void CollapseQuietly(tk::TreeNodeHandle Node);
 
   QtApplication& app_;
   tk::TreeViewDescription description_;
@@ -107,6 +113,8 @@ private:
   // Something alive that goes with this object, for calls that arrive later.
   tk::Lifetime lifetime_;
   uint64_t selectedId_ = 0; // while there is no widget
+  uint64_t seenSelected_ = 0; // the selection the change event last told of
+  int selectionOperations_ = 0;
   uint64_t collapseEpoch_ = 1;
   int updateDepth_ = 0;
   HostKeyHandler hostKeys_;

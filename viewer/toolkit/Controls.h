@@ -79,12 +79,34 @@ private:
   TreeView& tree_;
 };
 
-// A status bar with one panel that spans the bar.
+// A status bar of parts side by side, one per panel of its description, the last spanning the
+// rest of the bar; with no panel it has one part. Part numbers from PartCount on are refused
+// with ToolkitError.
 class StatusBar {
 public:
   virtual ~StatusBar() = default;
-  virtual std::u16string Text() const = 0;
-  virtual void SetText(std::u16string_view Text) = 0;
+  // The first part's text.
+  std::u16string Text() const { return PartText(0); }
+  void SetText(std::u16string_view Text) { SetPartText(0, Text); }
+
+  virtual std::size_t PartCount() const = 0;
+  virtual std::u16string PartText(std::size_t Part) const = 0;
+  // Shown as it is: a text too wide for its part is cut by the toolkit at its end. A part
+  // sized to its text grows or shrinks with it, which changes the room of the parts after it.
+  virtual void SetPartText(std::size_t Part, std::u16string_view Text) = 0;
+  // The room the part has for its text and the width a text takes in the bar's font, in one
+  // unit (pixels on screen), so that the viewer can fit a text to its part itself. The room is
+  // 0 while the bar is not laid out.
+  virtual int PartRoom(std::size_t Part) const = 0;
+  virtual int TextWidth(std::u16string_view Text) const = 0;
+
+protected:
+  // Part itself; ToolkitError for a part the bar does not have.
+  std::size_t RequirePart(std::size_t Part) const {
+    if (Part >= PartCount())
+      throw ToolkitError("No such status bar part");
+    return Part;
+  }
 };
 
 // A one-line edit box.

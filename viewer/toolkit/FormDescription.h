@@ -81,10 +81,15 @@ struct TreeViewDescription {
   TreeExpandingEvent OnExpanding;
   TreeKeyEvent OnKeyDown;
   TreeContextPopupEvent OnContextPopup;
+  // After the selected node changed, by the user or by TreeView::Select, Collapse, deletion or
+  // Clear; not raised while the selection stays where it is.
+  NotifyEvent OnChange;
 };
 
 struct StatusPanelDescription {
   int Width = 0; // the last panel spans the rest of the bar
+  // As wide as its text (and the bar's margins around it), Width at least.
+  bool SizedToText = false;
 };
 
 struct StatusBarDescription {
@@ -92,6 +97,9 @@ struct StatusBarDescription {
   Align Alignment = Align::Bottom;
   int Height = 0;
   std::vector<StatusPanelDescription> Panels;
+  // After the room of a part changed: the bar was resized or a part sized to its text got
+  // another text.
+  NotifyEvent OnResize;
 };
 
 struct FileFilter {

@@ -2,6 +2,7 @@
 
 #include "viewer/win32/Colours_win.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tkwin {
@@ -80,29 +81,33 @@ void PaintDarkStatusBar(HWND Bar, HDC Dc, int TextIndent) noexcept {
   RECT client{};
   ::GetClientRect(Bar, &client);
   FillSolid(Dc, client, tk::DarkPalette::BarBackground);
-  const auto length =
-      static_cast<std::size_t>(LOWORD(::SendMessageW(Bar, SB_GETTEXTLENGTHW, 0, 0)));
-  if (length == 0)
-    return;
-  std::wstring text;
-  try {
-    text.assign(length + 1, L'\0');
-  } catch (...) {
-    // Out of memory inside a paint: the bar keeps its background, without the text.
-    return;
-  }
-  ::SendMessageW(Bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(std::char_traits<wchar_t>::length(text.c_str()));
   auto font = reinterpret_cast<HFONT>(::SendMessageW(Bar, WM_GETFONT, 0, 0));
   if (!font)
     font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const HGDIOBJ oldFont = ::SelectObject(Dc, font);
   const COLORREF oldColour = ::SetTextColor(Dc, tk::DarkPalette::Text);
   const int oldMode = ::SetBkMode(Dc, TRANSPARENT);
-  RECT area = client;
-  area.left += TextIndent;
-  ::DrawTextW(Dc, text.c_str(), static_cast<int>(text.size()), &area,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+  const auto parts =
+      static_cast<WPARAM>(std::max<LRESULT>(::SendMessageW(Bar, SB_GETPARTS, 0, 0), 1));
+  std::wstring text;
+  for (WPARAM part = 0; part < parts; ++part) {
+    const auto length =
+        static_cast<std::size_t>(LOWORD(::SendMessageW(Bar, SB_GETTEXTLENGTHW, part, 0)));
+    RECT area{};
+    if (length == 0 || !::SendMessageW(Bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&area)))
+      continue;
+    try {
+      text.assign(length + 1, L'\0');
+    } catch (...) {
+      // Out of memory inside a paint: the bar keeps its background, without the text.
+      break;
+    }
+    ::SendMessageW(Bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::char_traits<wchar_t>::length(text.c_str()));
+    area.left += TextIndent;
+    ::DrawTextW(Dc, text.c_str(), static_cast<int>(text.size()), &area,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
   ::SetBkMode(Dc, oldMode);
   ::SetTextColor(Dc, oldColour);
   ::SelectObject(Dc, oldFont);

@@ -19,8 +19,9 @@
 //                  WM_SETTEXT.
 //   kTreeViewId    SysTreeView32 with the document; every TVM_* message works on it. An
 //                  item's lParam is the toolkit's insertion number and must not be changed.
-//   kStatusBarId   msctls_statusbar32 with one part; read it with SB_GETTEXTLENGTHW and
-//                  SB_GETTEXTW (its first and only panel, index 0).
+//   kStatusBarId   msctls_statusbar32 with two parts; read them with SB_GETTEXTLENGTHW and
+//                  SB_GETTEXTW: part 0 the load figures and their notes, part 1 the selected
+//                  node's path.
 //
 // Controls named below get these ids; any other control of a window description gets an id
 // from kFirstFreeId on, in description order.

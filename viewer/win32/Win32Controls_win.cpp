@@ -3,6 +3,7 @@
 #include "viewer/win32/Win32Controls_win.h"
 
 #include "viewer/toolkit/Handles.h"
+#include "viewer/win32/Win32Application_win.h"
 #include "viewer/win32/Win32Form_win.h"
 
 #include <commdlg.h>
@@ -32,6 +33,17 @@ std::u16string WindowText(HWND Window) {
 
 // --- status bar ------------------------------------------------------------------------------
 
+namespace {
+
+// What the control keeps free on both sides of a part's text.
+constexpr int kPartMargin = 8;
+
+} // namespace
+
+Win32StatusBar::Win32StatusBar(Win32Form& Form, tk::StatusBarDescription Description)
+    : form_(Form), description_(std::move(Description)),
+      texts_(std::max<std::size_t>(description_.Panels.size(), 1)) {}
+
 void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id, const DpiScale& Scale) {
   // The form places the bar itself: at the bottom, at the height of the description.
   scale_ = Scale;
@@ -48,33 +60,84 @@ void Win32StatusBar::Create(HWND Parent, HINSTANCE Instance, int Id, const DpiSc
     throw;
   }
   ::SendMessageW(window_, SB_SETUNICODEFORMAT, TRUE, 0);
+  edges_.clear();
   SetParts();
+  for (std::size_t part = 0; part < texts_.size(); ++part)
+    if (!texts_[part].empty())
+      ::SendMessageW(window_, SB_SETTEXTW, part,
+                     reinterpret_cast<LPARAM>(WidePointer(texts_[part])));
   const tk::ColourScheme scheme = std::exchange(scheme_, tk::ColourScheme::System);
   ApplyColourScheme(scheme);
 }
 
-void Win32StatusBar::SetParts() noexcept {
+int Win32StatusBar::TextWidth(std::u16string_view Text) const {
+  if (!window_ || Text.empty())
+    return 0;
+  const HDC dc = ::GetDC(window_);
+  if (!dc)
+    return 0;
+  auto font = reinterpret_cast<HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0));
+  if (!font)
+    font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  const HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size{};
+  const auto length = static_cast<int>(std::min<std::size_t>(Text.size(), INT_MAX));
+  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(Text.data()), length, &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(window_, dc);
+  return size.cx;
+}
+
+bool Win32StatusBar::SetParts(bool Always) noexcept {
   // Right edges; the last panel spans the rest of the bar (-1). A status bar takes at most 256
-  // parts, so a fixed array holds them and nothing here allocates.
+  // parts, so a fixed array holds them.
   std::array<int, 256> edges{};
-  std::size_t count = 0;
+  const std::size_t count = std::min(texts_.size(), edges.size());
   int right = 0;
-  for (const tk::StatusPanelDescription& panel : description_.Panels) {
-    if (count == edges.size())
-      break;
-    right += scale_(panel.Width);
-    edges[count++] = right;
+  for (std::size_t part = 0; part + 1 < count; ++part) {
+    const tk::StatusPanelDescription& panel = description_.Panels[part];
+    int width = scale_(panel.Width);
+    if (panel.SizedToText)
+      width = std::max(width, TextWidth(texts_[part]) + scale_(kPartMargin) * 2);
+    right += width;
+    edges[part] = right;
   }
-  if (count == 0)
-    count = 1;
   edges[count - 1] = -1;
+  const bool same = edges_.size() == count &&
+                    std::equal(edges_.begin(), edges_.end(), edges.begin(), edges.begin() + count);
+  if (same && !Always)
+    return false;
+  try {
+    edges_.assign(edges.begin(), edges.begin() + count);
+  } catch (...) {
+    edges_.clear(); // laid out afresh next time
+  }
   ::SendMessageW(window_, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges.data()));
+  return !same;
+}
+
+void Win32StatusBar::RaiseResized() {
+  // A copy: the handler may destroy the form, and this bar with it.
+  if (const tk::NotifyEvent handler = description_.OnResize)
+    handler();
+}
+
+int Win32StatusBar::PartRoom(std::size_t Part) const {
+  RequirePart(Part);
+  // From our own edges and the client area: while the bar is being resized the control may
+  // still answer SB_GETRECT with the bounds of the size before.
+  RECT client{};
+  if (!window_ || Part >= edges_.size() || !::GetClientRect(window_, &client))
+    return 0;
+  const int left = Part == 0 ? 0 : edges_[Part - 1];
+  const int right = edges_[Part] < 0 ? static_cast<int>(client.right) : edges_[Part];
+  return std::max(0, right - left - scale_(kPartMargin) * 2);
 }
 
 void Win32StatusBar::Rescale(const DpiScale& Scale) noexcept {
   scale_ = Scale;
-  if (window_)
-    SetParts();
+  if (window_ && SetParts())
+    form_.App().Guard([this] { RaiseResized(); });
 }
 
 void Win32StatusBar::ApplyColourScheme(tk::ColourScheme Scheme) noexcept {
@@ -96,6 +159,14 @@ LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM 
   if (Message == WM_NCDESTROY) {
     const LRESULT result = bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
     bar->subclass_.Forget();
+    return result;
+  }
+  if (Message == WM_SIZE) {
+    // The last part's room follows the bar's width. The control placed by its parent
+    // (CCS_NORESIZE) keeps the bounds of its parts until they are set again.
+    const LRESULT result = bar->subclass_.CallPrevious(Window, Message, WParam, LParam);
+    bar->SetParts(true);
+    bar->form_.App().Guard([bar] { bar->RaiseResized(); });
     return result;
   }
   if (!tk::IsDark(bar->scheme_))
@@ -124,23 +195,33 @@ LRESULT CALLBACK Win32StatusBar::SubclassProc(HWND Window, UINT Message, WPARAM 
   }
 }
 
-std::u16string Win32StatusBar::Text() const {
+std::u16string Win32StatusBar::PartText(std::size_t Part) const {
+  RequirePart(Part);
   if (!window_)
-    return std::u16string();
+    return Part == 0 ? std::u16string() : texts_[Part];
   const auto length =
-      static_cast<std::size_t>(LOWORD(::SendMessageW(window_, SB_GETTEXTLENGTHW, 0, 0)));
+      static_cast<std::size_t>(LOWORD(::SendMessageW(window_, SB_GETTEXTLENGTHW, Part, 0)));
   std::wstring buffer(length + 1, L'\0');
-  ::SendMessageW(window_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
+  ::SendMessageW(window_, SB_GETTEXTW, Part, reinterpret_cast<LPARAM>(buffer.data()));
   return FromWide(buffer.c_str());
 }
 
-void Win32StatusBar::SetText(std::u16string_view Text) {
-  form_.EnsureWindow();
+void Win32StatusBar::SetPartText(std::size_t Part, std::u16string_view Text) {
+  RequirePart(Part);
+  if (Part == 0) {
+    // The load figures make the window, as they always did.
+    form_.EnsureWindow();
+    if (!window_)
+      throw tk::ToolkitError("The status bar has no window");
+  }
+  texts_[Part].assign(Text);
   if (!window_)
-    throw tk::ToolkitError("The status bar has no window");
-  const std::u16string text(Text);
-  if (!::SendMessageW(window_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WidePointer(text))))
+    return;
+  if (!::SendMessageW(window_, SB_SETTEXTW, Part,
+                      reinterpret_cast<LPARAM>(WidePointer(texts_[Part]))))
     throw tk::ToolkitError("Cannot set the status text");
+  if (SetParts())
+    RaiseResized();
 }
 
 // --- edit box --------------------------------------------------------------------------------

@@ -21,16 +21,19 @@ namespace tkwin {
 
 class Win32Form;
 
-// A msctls_statusbar32 whose panels are laid out by their widths, the last one spanning the
-// rest; the text goes into the first panel. The bar keeps its text (SB_GETTEXTW reads it) in
-// every scheme; in a dark one it is painted here, since the control has no text colour.
+// A msctls_statusbar32 with a part per panel, laid out by their widths (a panel sized to its
+// text as wide as it), the last one spanning the rest. The bar keeps its texts (SB_GETTEXTW
+// with the part's index reads them) in every scheme; in a dark one they are painted here,
+// since the control has no text colour.
 class Win32StatusBar final : public tk::StatusBar {
 public:
-  Win32StatusBar(Win32Form& Form, tk::StatusBarDescription Description)
-      : form_(Form), description_(std::move(Description)) {}
+  Win32StatusBar(Win32Form& Form, tk::StatusBarDescription Description);
 
-  std::u16string Text() const override;
-  void SetText(std::u16string_view Text) override;
+  std::size_t PartCount() const override { return texts_.size(); }
+  std::u16string PartText(std::size_t Part) const override;
+  void SetPartText(std::size_t Part, std::u16string_view Text) override;
+  int PartRoom(std::size_t Part) const override;
+  int TextWidth(std::u16string_view Text) const override;
 
   const tk::StatusBarDescription& Description() const noexcept { return description_; }
   void Create(HWND Parent, HINSTANCE Instance, int Id, const DpiScale& Scale);
@@ -44,10 +47,15 @@ public:
 
 private:
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  void SetParts() noexcept;
+  // Lays the parts out again (Always: also when their edges stay); true when an edge moved.
+  bool SetParts(bool Always = false) noexcept;
+  void RaiseResized();
 
   Win32Form& form_;
   tk::StatusBarDescription description_;
+  // Every part's text, also while there is no window; the window is given them when made.
+  std::vector<std::u16string> texts_;
+  std::vector<int> edges_; // the right edges last laid out
   HWND window_ = nullptr;
   WindowSubclass subclass_;
   DpiScale scale_;

@@ -33,6 +33,28 @@ private:
 
 } // namespace
 
+// Holds the change event back while the control deletes items, and raises it once afterwards
+// when the selection moved: the control may move it from item to item as they go.
+class Win32TreeView::QuietSelection {
+public:
+  explicit QuietSelection(Win32TreeView& Tree) noexcept
+      : tree_(Tree), before_(Tree.Next(nullptr, TVGN_CARET)), outer_(Tree.quietSelection_) {
+    tree_.quietSelection_ = true;
+  }
+  QuietSelection(const QuietSelection&) = delete;
+  QuietSelection& operator=(const QuietSelection&) = delete;
+  ~QuietSelection() {
+    tree_.quietSelection_ = outer_;
+    if (!outer_ && tree_.Next(nullptr, TVGN_CARET) != before_)
+      tree_.OnSelectionChanged();
+  }
+
+private:
+  Win32TreeView& tree_;
+  HTREEITEM before_;
+  bool outer_;
+};
+
 Win32TreeView::Win32TreeView(Win32Form& Form, tk::TreeViewDescription Description)
     : form_(Form), description_(std::move(Description)) {}
 
@@ -272,6 +294,8 @@ tk::TreeNodeHandle Win32TreeView::Parent(tk::TreeNodeHandle Node) const {
 
 void Win32TreeView::DeleteChildren(tk::TreeNodeHandle Node) {
   const HTREEITEM item = Require(Node);
+  // The control moves a selection that goes from item to item; told once, at the end.
+  const QuietSelection quiet(*this);
   // Collapsed first: hidden children go without the control laying out the rows again after
   // each one. A collapse by message raises no expanding event.
   if (ItemExpanded(item))
@@ -287,6 +311,7 @@ void Win32TreeView::DeleteChildren(tk::TreeNodeHandle Node) {
 void Win32TreeView::Clear() {
   if (!window_)
     return;
+  const QuietSelection quiet(*this);
   {
     // One deletion for all: the per-item notices are not needed.
     const Restore<bool> clearing(clearing_, true);
@@ -434,6 +459,9 @@ std::optional<LRESULT> Win32TreeView::OnNotify(NMHDR& Header) {
   case TVN_DELETEITEMW:
     OnDeleteItem(reinterpret_cast<const NMTREEVIEWW&>(Header));
     return 0;
+  case TVN_SELCHANGEDW:
+    OnSelectionChanged();
+    return 0;
   case NM_CLICK:
     if (const tk::NotifyEvent handler = description_.OnClick)
       form_.App().Guard(handler);
@@ -532,6 +560,23 @@ LRESULT Win32TreeView::OnEndLabelEdit(const NMTVDISPINFOW& Notice) {
   // The label is stored above as the handler left it (or, when the handler failed, stays as it
   // was); the control must not put the typed text over it.
   return FALSE;
+}
+
+void Win32TreeView::OnSelectionChanged() noexcept {
+  const tk::NotifyEvent handler = description_.OnChange;
+  if (quietSelection_ || !handler)
+    return;
+  if (operationDepth_ > 0) {
+    // Inside an operation of the viewer: the failure goes to that caller.
+    try {
+      handler();
+    } catch (...) {
+      if (!operationFailure_)
+        operationFailure_ = std::current_exception();
+    }
+    return;
+  }
+  form_.App().Guard(handler);
 }
 
 void Win32TreeView::OnDeleteItem(const NMTREEVIEWW& Notice) noexcept {

@@ -99,6 +99,9 @@ private:
   LRESULT OnBeginLabelEdit(const NMTVDISPINFOW& Notice);
   LRESULT OnEndLabelEdit(const NMTVDISPINFOW& Notice);
   void OnDeleteItem(const NMTREEVIEWW& Notice) noexcept;
+  // Raises the change event, unless a QuietSelection holds it back.
+  void OnSelectionChanged() noexcept;
+  class QuietSelection;
 
   // Input (Win32TreeInput_win.cpp).
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
@@ -140,6 +143,7 @@ private:
   int updateDepth_ = 0;
   uint64_t updates_ = 0; // outermost suspensions so far
   bool clearing_ = false;
+  bool quietSelection_ = false;
   HTREEITEM editing_ = nullptr; // the item whose label edit began and has not ended yet
   // The item that Expand has already raised the event for while the control expands it.
   HTREEITEM expandingNow_ = nullptr;

@@ -13,7 +13,11 @@ def _(env):
     run = host(env, ["load", winpath(SAMPLE), "status", "tree", "tree", "all"])
     run.has("load 1: ListLoadW returned a window, child of lister1")
     expect_equal(run.statuses(), [SAMPLE_NODES], "node count in the status text", run)
-    run.has("status parts: 1")
+    # The load figures, then the selected node's path: the tree selects its top node when it
+    # takes the focus.
+    run.has("status parts: 2")
+    expect_equal([line.split(": ", 1)[1] for line in run.starting("status part 1 at ")], ["$"],
+                 "the path part after loading", run)
     expect_equal(run.block("tree items: 2", "tree: ", 0), ["tree: [+]* {} (8)"],
                  "the visible tree", run)
     # Collapsed, the top node holds one placeholder, not its eight children.
