@@ -1,5 +1,6 @@
 #include "viewer/ListerProtocol.h"
 #include "viewer/StatusText.h"
+#include "viewer/StrictValidity.h"
 #include "viewer/ViewerMain.h"
 
 #include <exception>
@@ -52,11 +53,13 @@ void TfmMain::ApplyShowFlags(int ShowFlags) {
 bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   JSONRef document;
   const uint32_t started = app_.TickCount();
+  const std::optional<StrictDeparture> kept = departure_;
   try {
-    document = JSONFromFile(FileName);
+    document = LoadChecked(FileName);
   } catch (const std::exception&) {
     // The host then offers the file to other plugins or its own viewer; a box would be in the
     // way of that. The viewer keeps its file and status.
+    departure_ = kept;
     return false;
   }
   const uint32_t elapsed = ElapsedTicks(started, app_.TickCount());
@@ -66,6 +69,7 @@ bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   // Counted once the previous file is let go: the viewer shows one file, and its count must
   // not hold the one it replaced.
   WriteLoadStatus(elapsed);
+  SelectDeparture();
   ApplyShowFlags(ShowFlags);
   return true;
 }
