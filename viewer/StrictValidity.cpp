@@ -2,13 +2,20 @@
 
 #include "viewer/Decimal.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
 namespace {
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t'; }
+// Space, LF, CR and TAB, as one bit test: the checker asks this more than anything else.
+bool IsSpace(char16_t c) {
+  constexpr uint64_t kSpaces = 1ULL << 0x20 | 1ULL << 0x0A | 1ULL << 0x0D | 1ULL << 0x09;
+  return c <= 0x20 && ((kSpaces >> c) & 1) != 0;
+}
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool IsHexDigit(char16_t c) {
   return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
@@ -20,21 +27,23 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // an eighth of a byte per bracket; the child indices only for the levels a path can show.
 class OpenContainers {
 public:
-  bool Empty() const { return isObject_.empty(); }
-  bool InObject() const { return isObject_.back(); }
+  bool Empty() const { return depth_ == 0; }
+  bool InObject() const { return inObject_; }
   void Open(bool IsObject) {
     isObject_.push_back(IsObject);
-    if (isObject_.size() <= MaxPathDepth)
+    inObject_ = IsObject;
+    if (++depth_ <= MaxPathDepth)
       children_.push_back(0);
   }
   void Close() {
-    if (isObject_.size() <= MaxPathDepth)
+    if (depth_-- <= MaxPathDepth)
       children_.pop_back();
     isObject_.pop_back();
+    inObject_ = depth_ != 0 && isObject_.back();
   }
   // A comma: the next child is read.
   void NextChild() {
-    if (isObject_.size() <= MaxPathDepth)
+    if (depth_ <= MaxPathDepth)
       ++children_.back();
   }
   // The path of the child being read in each open container.
@@ -43,6 +52,9 @@ public:
 private:
   std::vector<bool> isObject_;
   std::vector<uint32_t> children_;
+  // The innermost container's kind and the depth, asked after every value.
+  std::size_t depth_ = 0;
+  bool inObject_ = false;
 };
 
 class StrictChecker {
@@ -56,7 +68,16 @@ private:
   enum class Expect : uint8_t { Value, AfterValue, Name };
 
   char16_t At(std::size_t Offset) const { return Offset < text_.size() ? text_[Offset] : 0; }
-  void SkipSpace();
+  // Most values follow their comma or colon at once or after one space: only a longer run
+  // of white space costs a call.
+  void SkipSpace() {
+    if (IsSpace(At(pos_))) {
+      ++pos_;
+      if (IsSpace(At(pos_)))
+        SkipSpaceRun();
+    }
+  }
+  void SkipSpaceRun();
   std::size_t PlainStringRun(std::size_t From) const;
   std::optional<StrictFault> ScanString();
   std::optional<StrictFault> ScanNumber();
@@ -72,25 +93,29 @@ private:
   OpenContainers open_;
 };
 
-void StrictChecker::SkipSpace() {
+void StrictChecker::SkipSpaceRun() {
   const std::size_t size = text_.size();
+  while (pos_ < size && IsSpace(text_[pos_])) {
 #ifdef __SSE2__
-  // Pretty-printed files indent with runs of spaces: eight at a time.
-  if (pos_ < size && text_[pos_] == u' ') {
-    const __m128i space = _mm_set1_epi16(0x20);
-    while (pos_ + 8 <= size) {
+    // Pretty-printed files indent with runs of white space: eight at a time.
+    if (pos_ + 8 <= size) {
       const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + pos_));
-      const int spaces = _mm_movemask_epi8(_mm_cmpeq_epi16(block, space));
-      if (spaces != 0xFFFF) {
-        pos_ += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(~spaces))) / 2;
-        break;
+      const __m128i space =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x20)),
+                                    _mm_cmpeq_epi16(block, _mm_set1_epi16(0x0A))),
+                       _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x0D)),
+                                    _mm_cmpeq_epi16(block, _mm_set1_epi16(0x09))));
+      const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(space)) & 0xFFFFu;
+      if (other != 0) {
+        pos_ += static_cast<std::size_t>(__builtin_ctz(other)) / 2;
+        return;
       }
       pos_ += 8;
+      continue;
     }
-  }
 #endif
-  while (pos_ < size && IsSpace(text_[pos_]))
     ++pos_;
+  }
 }
 
 // The end of the run of plain string characters from From: no quote, backslash, control
@@ -104,16 +129,20 @@ std::size_t StrictChecker::PlainStringRun(std::size_t From) const {
   const __m128i lastControl = _mm_set1_epi16(0x1F);
   const __m128i surrogateMask = _mm_set1_epi16(static_cast<short>(0xF800));
   const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
-  while (at + 8 <= size) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
+  // One bit pair for each of the eight characters at Offset that ends a plain run.
+  auto specials = [&](std::size_t Offset) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + Offset));
     const __m128i control =
         _mm_cmpeq_epi16(_mm_subs_epu16(block, lastControl), _mm_setzero_si128());
     const __m128i special = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(block, quote), _mm_cmpeq_epi16(block, backslash)),
         _mm_or_si128(control, _mm_cmpeq_epi16(_mm_and_si128(block, surrogateMask), surrogate)));
-    const int found = _mm_movemask_epi8(special);
+    return static_cast<unsigned>(_mm_movemask_epi8(special));
+  };
+  while (at + 8 <= size) {
+    const unsigned found = specials(at);
     if (found != 0)
-      return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found))) / 2;
+      return at + static_cast<std::size_t>(__builtin_ctz(found)) / 2;
     at += 8;
   }
 #endif
@@ -208,36 +237,55 @@ std::optional<StrictFault> StrictChecker::ScanNumber() {
 }
 
 bool StrictChecker::ScanLiteral(std::u16string_view Literal) {
-  if (text_.substr(pos_, Literal.size()) != Literal)
+  if (text_.size() - pos_ < Literal.size() ||
+      !std::equal(Literal.begin(), Literal.end(),
+                  text_.begin() + static_cast<std::ptrdiff_t>(pos_)))
     return false;
   pos_ += Literal.size();
   return true;
 }
 
 std::optional<StrictFault> StrictChecker::ScanValue(Expect& Next) {
-  const char16_t c = At(pos_);
-  if (c == u'{' || c == u'[') {
-    const bool isObject = c == u'{';
+  Next = Expect::AfterValue;
+  // One jump on the first character: which kind comes next is what a pass cannot predict.
+  switch (At(pos_)) {
+  case u'"':
+    return ScanString();
+  case u'{':
+  case u'[': {
+    const bool isObject = At(pos_) == u'{';
     open_.Open(isObject);
     ++pos_;
     SkipSpace();
     if (At(pos_) == (isObject ? u'}' : u']')) {
       ++pos_;
       open_.Close();
-      Next = Expect::AfterValue;
     } else {
       Next = isObject ? Expect::Name : Expect::Value;
     }
     return std::nullopt;
   }
-  Next = Expect::AfterValue;
-  if (c == u'"')
-    return ScanString();
-  if (c == u'-' || IsDigit(c))
+  case u'-':
+  case u'0':
+  case u'1':
+  case u'2':
+  case u'3':
+  case u'4':
+  case u'5':
+  case u'6':
+  case u'7':
+  case u'8':
+  case u'9':
     return ScanNumber();
-  if (ScanLiteral(u"true") || ScanLiteral(u"false") || ScanLiteral(u"null"))
-    return std::nullopt;
-  return StrictFault::ExpectedValue;
+  case u't':
+    return ScanLiteral(u"true") ? std::nullopt : std::optional(StrictFault::ExpectedValue);
+  case u'f':
+    return ScanLiteral(u"false") ? std::nullopt : std::optional(StrictFault::ExpectedValue);
+  case u'n':
+    return ScanLiteral(u"null") ? std::nullopt : std::optional(StrictFault::ExpectedValue);
+  default:
+    return StrictFault::ExpectedValue;
+  }
 }
 
 std::optional<StrictFault> StrictChecker::AfterValue(Expect& Next) {
@@ -266,8 +314,12 @@ std::optional<StrictFault> StrictChecker::AfterValue(Expect& Next) {
     pos_ = comma;
     return StrictFault::TrailingComma;
   }
-  Next = inObject ? Expect::Name : Expect::Value;
-  return std::nullopt;
+  if (!inObject) {
+    Next = Expect::Value;
+    return std::nullopt;
+  }
+  // The member's name at once, without another round of the main loop.
+  return ScanName(Next);
 }
 
 std::optional<StrictFault> StrictChecker::ScanName(Expect& Next) {
@@ -296,6 +348,9 @@ std::optional<StrictDeparture> StrictChecker::Run() {
     switch (next) {
     case Expect::Value:
       fault = ScanValue(next);
+      // What follows a value at once, without another round.
+      if (!fault && next == Expect::AfterValue)
+        fault = AfterValue(next);
       break;
     case Expect::AfterValue:
       fault = AfterValue(next);
