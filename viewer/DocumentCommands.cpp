@@ -64,8 +64,13 @@ void TfmMain::SelectDeparture() {
       break;
     node = node->GetChild(static_cast<int32_t>(index));
   }
-  if (node != FRootObj)
+  if (node == FRootObj)
+    return;
+  // Only an aid, like the check: a reveal that fails (out of memory) leaves the tree as shown.
+  try {
     RevealNode(node, false);
+  } catch (const std::exception&) {
+  }
 }
 
 JSONRef TfmMain::LoadFile(const std::u16string& AFileName) {

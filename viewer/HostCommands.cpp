@@ -1,6 +1,5 @@
 #include "viewer/ListerProtocol.h"
 #include "viewer/StatusText.h"
-#include "viewer/StrictValidity.h"
 #include "viewer/ViewerMain.h"
 
 #include <exception>
@@ -53,13 +52,11 @@ void TfmMain::ApplyShowFlags(int ShowFlags) {
 bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   JSONRef document;
   const uint32_t started = app_.TickCount();
-  const std::optional<StrictDeparture> kept = departure_;
   try {
     document = LoadChecked(FileName);
   } catch (const std::exception&) {
     // The host then offers the file to other plugins or its own viewer; a box would be in the
     // way of that. The viewer keeps its file and status.
-    departure_ = kept;
     return false;
   }
   const uint32_t elapsed = ElapsedTicks(started, app_.TickCount());
