@@ -55,12 +55,15 @@ void TJSON::OrphanDetachedNodesOf(const TJSONObject& parent) noexcept {
   FDetachedNodes.erase(first, last);
 }
 
-void TJSON::LoadFromFile(const std::u16string& AFileName) {
+void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
   std::u16string text;
   {
     const std::string bytes = ujson::ReadWholeFile(AFileName);
     text = ujson::DecodeFileBytes(bytes);
   }
+  // The bytes are gone by now: the inspector never adds to the load's peak.
+  if (Inspect)
+    Inspect(text);
   LoadFromString(std::move(text));
 }
 
@@ -72,9 +75,11 @@ void TJSON::LoadFromString(std::u16string AString) {
   TJSONTreeBuilder(*this, TJSONTreeBuilder::ChildStorage::Pool).Parse(position);
 }
 
-JSONRef JSONFromFile(const std::u16string& AFileName) {
+JSONRef JSONFromFile(const std::u16string& AFileName) { return JSONFromFile(AFileName, {}); }
+
+JSONRef JSONFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
   CountedRef<TJSON> document(TJSON::Create());
-  document->LoadFromFile(AFileName);
+  document->LoadFromFile(AFileName, Inspect);
   return document;
 }
 

@@ -3,9 +3,14 @@
 #include "json/JSONObject.h"
 #include "json/NodePool.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+// Shown the text of a file as it was decoded, before the library normalises it: for readers
+// that need the file's own characters, lines and columns. What it throws ends the load.
+using TextInspector = std::function<void(std::u16string_view)>;
 
 // The document: the node of the top-level value, which also owns the text
 // every range of its nodes points into, the generating flag and the pool its
@@ -25,8 +30,8 @@ public:
   void SetIsGenerating(bool Value) override { FIsGenerating = Value; }
   bool GetIsGenerating() const override { return FIsGenerating; }
 
-  // Reads the file, decodes its bytes and loads the text.
-  void LoadFromFile(const std::u16string& AFileName);
+  // Reads the file, decodes its bytes, shows the text to Inspect (when given) and loads it.
+  void LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect = {});
   // Stores, normalises and parses the text; meant for a new document.
   void LoadFromString(std::u16string AString);
 
@@ -65,6 +70,9 @@ private:
 // A new document loaded from the file; fails with the reason the file could
 // not be read.
 JSONRef JSONFromFile(const std::u16string& AFileName);
+// The same, showing the decoded text to Inspect before it is normalised; no second copy of it
+// is made.
+JSONRef JSONFromFile(const std::u16string& AFileName, const TextInspector& Inspect);
 // A new document loaded from the text.
 JSONRef JSONFromString(std::u16string AText);
 

@@ -1,4 +1,5 @@
 #include "viewer/StatusText.h"
+#include "viewer/StrictValidity.h"
 #include "viewer/ViewerMain.h"
 
 #include "json/JSONGeneration.h"
@@ -6,6 +7,33 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
+
+namespace {
+
+// The check is an extra: one that cannot run (out of memory) says nothing and never fails the
+// load.
+std::optional<StrictDeparture> CheckQuietly(std::u16string_view Text) noexcept {
+  try {
+    return CheckStrictJson(Text);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+// How far the reveal of a departure goes down: never through a container whose children would
+// make more tree nodes than Expand all may.
+constexpr int32_t kRevealWidth = static_cast<int32_t>(TfmMain::ExpandAllLimit);
+
+} // namespace
+
+JSONRef TfmMain::LoadChecked(const std::u16string& AFileName) {
+  std::optional<StrictDeparture> departure;
+  JSONRef document = JSONFromFile(
+      AFileName, [&departure](std::u16string_view Text) { departure = CheckQuietly(Text); });
+  departure_ = std::move(departure);
+  return document;
+}
 
 template <class Load> JSONRef TfmMain::TimedLoad(Load&& Parse) {
   const uint32_t started = app_.TickCount();
@@ -18,15 +46,44 @@ template <class Load> JSONRef TfmMain::TimedLoad(Load&& Parse) {
 
 void TfmMain::WriteLoadStatus(uint32_t Milliseconds) {
   loadStatus_ = StatusText(Milliseconds, JSONInstanceCount, ujson::DecimalSeparator());
+  // With the figures, so that notes come after it and every load renews it.
+  if (departure_) {
+    loadStatus_ += u"  ";
+    loadStatus_ += DepartureText(*departure_);
+  }
   StatusBar1.SetText(loadStatus_);
 }
 
+void TfmMain::SelectDeparture() {
+  if (!departure_ || !FRootObj)
+    return;
+  JSONRef node = FRootObj;
+  for (const uint32_t index : departure_->Path) {
+    const int32_t count = node->GetCount();
+    if (count > kRevealWidth || static_cast<int64_t>(index) >= count)
+      break;
+    node = node->GetChild(static_cast<int32_t>(index));
+  }
+  if (node == FRootObj)
+    return;
+  // Only an aid, like the check: a reveal that fails (out of memory) leaves the tree as shown.
+  try {
+    RevealNode(node, false);
+  } catch (const std::exception&) {
+  }
+}
+
 JSONRef TfmMain::LoadFile(const std::u16string& AFileName) {
-  return TimedLoad([&AFileName] { return JSONFromFile(AFileName); });
+  return TimedLoad([this, &AFileName] { return LoadChecked(AFileName); });
 }
 
 JSONRef TfmMain::LoadText(std::u16string AText) {
-  return TimedLoad([&AText] { return JSONFromString(std::move(AText)); });
+  return TimedLoad([this, &AText] {
+    std::optional<StrictDeparture> departure = CheckQuietly(AText);
+    JSONRef document = JSONFromString(std::move(AText));
+    departure_ = std::move(departure);
+    return document;
+  });
 }
 
 void TfmMain::TBOpenClick() {
@@ -35,12 +92,14 @@ void TfmMain::TBOpenClick() {
     return;
   FRootObj = LoadFile(*chosen);
   ShowObject(tk::NoNode, FRootObj);
+  SelectDeparture();
 }
 
 void TfmMain::EditPaste1Execute() {
   FRootObj = LoadText(app_.SystemClipboard().ReadText());
   tk::TreeUpdateGuard suspended(JSONTreeViewer);
   ShowObject(tk::NoNode, FRootObj);
+  SelectDeparture();
 }
 
 void TfmMain::EditCopy1Execute() {

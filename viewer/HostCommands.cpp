@@ -53,7 +53,7 @@ bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   JSONRef document;
   const uint32_t started = app_.TickCount();
   try {
-    document = JSONFromFile(FileName);
+    document = LoadChecked(FileName);
   } catch (const std::exception&) {
     // The host then offers the file to other plugins or its own viewer; a box would be in the
     // way of that. The viewer keeps its file and status.
@@ -66,6 +66,7 @@ bool TfmMain::LoadNext(const std::u16string& FileName, int ShowFlags) {
   // Counted once the previous file is let go: the viewer shows one file, and its count must
   // not hold the one it replaced.
   WriteLoadStatus(elapsed);
+  SelectDeparture();
   ApplyShowFlags(ShowFlags);
   return true;
 }

@@ -37,7 +37,7 @@ void TfmMain::BtnFindNodeClick() {
   RevealNode(found);
 }
 
-void TfmMain::RevealNode(const JSONRef& Found) {
+void TfmMain::RevealNode(const JSONRef& Found, bool OpenFound) {
   // Entry 0 is the node found, the last entry the document's top node.
   std::vector<JSONRef> chain;
   for (JSONRef node = Found; node; node = node->GetParent())
@@ -52,7 +52,8 @@ void TfmMain::RevealNode(const JSONRef& Found) {
       throw EViewerError("Item not found");
     const tk::TreeNodeHandle treeNode = mapped->second;
     JSONTreeViewer.MakeVisible(treeNode);
-    JSONTreeViewer.Expand(treeNode);
+    if (OpenFound || *entry != Found)
+      JSONTreeViewer.Expand(treeNode);
     JSONTreeViewer.Select(treeNode);
   }
 }

@@ -35,11 +35,13 @@ void TfmMain::FormCreate() {
     return;
   FRootObj = LoadFile(argument);
   ShowObject(tk::NoNode, FRootObj);
+  SelectDeparture();
 }
 
 void TfmMain::FormShow() {
   FRootObj = LoadFile(uFileToView);
   ShowObject(tk::NoNode, FRootObj);
+  SelectDeparture();
 }
 
 void TfmMain::FormDestroy() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/StrictValidity.h"
 #include "viewer/Toolkit.h"
 #include "json/UJSON.h"
 
@@ -104,11 +105,18 @@ public:
 
 private:
   template <class Load> JSONRef TimedLoad(Load&& Parse);
-  // The status text for a parse of Milliseconds, with the nodes alive now.
+  // JSONFromFile with the strict check over the decoded text, whose finding goes to departure_.
+  JSONRef LoadChecked(const std::u16string& AFileName);
+  // The status text for a parse of Milliseconds, with the nodes alive now, then where the text
+  // departs from strict JSON, if it does.
   void WriteLoadStatus(uint32_t Milliseconds);
+  // Selects the deepest shown-able node at the departure, its ancestors opened; the top node
+  // stays as it is.
+  void SelectDeparture();
   bool IsPlaceholder(tk::TreeNodeHandle Node) const;
-  // Expands every ancestor of Found top-down, then selects Found and scrolls it into view.
-  void RevealNode(const JSONRef& Found);
+  // Expands every ancestor of Found top-down, then selects Found and scrolls it into view;
+  // Found itself is opened too unless OpenFound is false.
+  void RevealNode(const JSONRef& Found, bool OpenFound = true);
   // The document node of the selected tree node; none when nothing (or a placeholder) is.
   JSONRef SelectedNode() const;
   bool CopyText(std::u16string_view Text);
@@ -128,6 +136,8 @@ private:
   std::unique_ptr<tk::Form> form_;
   // The status text the last timed load wrote; notes are shown after it.
   std::u16string loadStatus_;
+  // Where the last checked load departs from strict JSON; none for strict JSON.
+  std::optional<StrictDeparture> departure_;
   // Where the host's last search hit began in the document text (0-based); forgotten whenever
   // another document is shown.
   std::optional<std::size_t> lastHit_;

@@ -427,6 +427,39 @@ def test_cycles(plugin):
         finish(s)
 
 
+BROKEN = '{"name": "Alpha",\n "list": [1, 22 3],\n "obj": {"x": true}}'
+# Where the screenshot of a broken file's viewer is kept for a look by eye.
+ARTIFACTS = os.path.join(ROOT, "build", "doublecmd-artifacts")
+
+
+@test("A broken file selects the node where it breaks and tells where in its status bar")
+def test_broken_file(plugin):
+    fixed = BROKEN.replace("22 3", "22, 3")
+    with Session(plugin, files={"broken.json": BROKEN, "fixed.json": fixed}) as s:
+        window = open_viewer(s, "fixed.json")
+        # A valid file selects nothing: Ctrl+C copies the whole document, as the library holds
+        # it (without its line ends).
+        check_equal(copied(s), fixed.replace("\n", ""), "the whole document of the valid file")
+        valid_ink = viewer_window(s, window).status_ink
+        close_viewer(s, window)
+        window = open_viewer(s, "broken.json")
+        # The element just read before the missing comma, its array opened.
+        check_equal(copied(s), "22", "the value at the place the file breaks")
+        shown = shown_when(s, window, lambda shown: shown.status_ink > valid_ink * 3 // 2,
+                           f"the status bar to tell where the file breaks (valid: {valid_ink})")
+        check(len(shown.tree) >= 5, f"the list is open down to the element ({shown})")
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        x, y, w, h = s.geometry(window)
+        full = os.path.join(ARTIFACTS, "broken-file.full.png")
+        s.screenshot(full)
+        subprocess.run(["convert", full, "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                        os.path.join(ARTIFACTS, "broken-file.png")], check=True, timeout=30)
+        os.remove(full)
+        print(f"screenshot: {os.path.join(ARTIFACTS, 'broken-file.png')}")
+        close_viewer(s, window)
+        finish(s)
+
+
 def missing_tools():
     return [t for t in ("doublecmd", "Xvfb", "xdotool", "xclip", "import", "convert")
             if not shutil.which(t)]
