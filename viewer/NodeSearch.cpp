@@ -1,5 +1,5 @@
-#include "viewer/ViewerError.h"
 #include "viewer/PathHold.h"
+#include "viewer/ViewerError.h"
 #include "viewer/ViewerMain.h"
 
 #include <cstdint>

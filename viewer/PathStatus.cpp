@@ -10,8 +10,8 @@ bool IsLowSurrogate(char16_t Unit) { return Unit >= 0xDC00 && Unit <= 0xDFFF; }
 
 // The greatest Count in [Low, High] for which Fits holds, Fits holding for Low and being
 // monotone: true up to some count, false beyond it.
-template <class Predicate> std::size_t GreatestFitting(std::size_t Low, std::size_t High,
-                                                       Predicate&& Fits) {
+template <class Predicate>
+std::size_t GreatestFitting(std::size_t Low, std::size_t High, Predicate&& Fits) {
   while (Low < High) {
     const std::size_t middle = Low + (High - Low + 1) / 2;
     if (Fits(middle))
@@ -50,9 +50,9 @@ std::u16string FitPathToRoom(std::span<const std::u16string> Steps, int Room,
     return WidthOf(kEllipsis) <= Room ? std::u16string(kEllipsis) : std::u16string();
 
   // Something is dropped: at most count - 2 steps stay behind "$".
-  const std::size_t tail = count < 2 ? 0 : GreatestFitting(0, count - 2, [&](std::size_t Tail) {
-    return fits(1, Tail);
-  });
+  const std::size_t tail =
+      count < 2 ? 0
+                : GreatestFitting(0, count - 2, [&](std::size_t Tail) { return fits(1, Tail); });
   if (tail > 0) {
     const std::size_t head =
         GreatestFitting(1, count - tail - 1, [&](std::size_t Head) { return fits(Head, tail); });
@@ -67,9 +67,8 @@ std::u16string FitPathToRoom(std::span<const std::u16string> Steps, int Room,
       ++start;
     return lead + whole.substr(start);
   };
-  const std::size_t length = GreatestFitting(0, whole.size() - Steps.front().size(),
-                                             [&](std::size_t Length) {
-                                               return WidthOf(ending(Length)) <= Room;
-                                             });
+  const std::size_t length =
+      GreatestFitting(0, whole.size() - Steps.front().size(),
+                      [&](std::size_t Length) { return WidthOf(ending(Length)) <= Room; });
   return ending(length);
 }

@@ -83,8 +83,8 @@ TEST(PathStepsTest, EveryIndexInAnArrayIsFoundAlsoInLenientOrEditedText) {
   // Lenient text whose nodes may share or lack positions still finds each element.
   const JSONRef odd = JSONFromString(u"[1,,2,[],,{},\"\",,]");
   for (int32_t index = 0; index < odd->GetCount(); ++index) {
-    const std::u16string expected = u"$[" + std::u16string(1, static_cast<char16_t>(u'0' + index)) +
-                                    u"]";
+    const std::u16string expected =
+        u"$[" + std::u16string(1, static_cast<char16_t>(u'0' + index)) + u"]";
     EXPECT_EQ(NodePath(*odd->GetChild(index)), expected);
   }
   const std::vector<std::u16string> steps = NodePathSteps(*doc->GetChild(6)->GetChild(0));

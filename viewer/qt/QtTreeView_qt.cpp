@@ -174,12 +174,13 @@ TreeWidget* QtTreeView::Create(QWidget* Parent, const QFont* Font, double Scale)
         // What lay inside is hidden again.
         ++collapseEpoch_;
       }));
-  connections_.push_back(QObject::connect(
-      widget->selectionModel(), &QItemSelectionModel::currentChanged, widget, [this] {
-        // The tree's own operations tell of their changes themselves when they end.
-        if (selectionOperations_ == 0)
-          app_.Deliver([this] { NoteSelection(); });
-      }));
+  connections_.push_back(QObject::connect(widget->selectionModel(),
+                                          &QItemSelectionModel::currentChanged, widget, [this] {
+                                            // The tree's own operations tell of their changes
+                                            // themselves when they end.
+                                            if (selectionOperations_ == 0)
+                                              app_.Deliver([this] { NoteSelection(); });
+                                          }));
   if (updateDepth_ > 0)
     widget->setUpdatesEnabled(false);
   widget_ = widget;

@@ -112,7 +112,7 @@ private:
   std::vector<QMetaObject::Connection> connections_;
   // Something alive that goes with this object, for calls that arrive later.
   tk::Lifetime lifetime_;
-  uint64_t selectedId_ = 0; // while there is no widget
+  uint64_t selectedId_ = 0;   // while there is no widget
   uint64_t seenSelected_ = 0; // the selection the change event last told of
   int selectionOperations_ = 0;
   uint64_t collapseEpoch_ = 1;
