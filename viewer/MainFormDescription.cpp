@@ -88,6 +88,9 @@ tk::TreeViewDescription JSONTreeViewer(TfmMain& Viewer) {
   tree.OnContextPopup = [&Viewer](tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At) {
     Viewer.JSONTreeViewerContextPopup(Node, At);
   };
+  tree.OnToolTip = [&Viewer](tk::TreeNodeHandle Node) {
+    return Viewer.JSONTreeViewerToolTip(Node);
+  };
   return tree;
 }
 

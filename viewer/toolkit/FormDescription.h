@@ -74,13 +74,14 @@ struct TreeViewDescription {
   bool ShowButtons = true;
   bool ShowRoot = true;      // lines at the root
   bool HideSelection = true; // no selection shown while the tree has no focus
-  bool ToolTips = true;      // cut-off labels show in full as a tooltip
+  bool ToolTips = true;      // tooltips: OnToolTip's text, else a cut-off label in full
   bool ParentFont = true;
   NotifyEvent OnClick;
   TreeEditedEvent OnEdited;
   TreeExpandingEvent OnExpanding;
   TreeKeyEvent OnKeyDown;
   TreeContextPopupEvent OnContextPopup;
+  TreeToolTipEvent OnToolTip;
 };
 
 struct StatusPanelDescription {

@@ -51,6 +51,8 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
     style |= TVS_SHOWSELALWAYS;
   if (!description_.ToolTips)
     style |= TVS_NOTOOLTIPS;
+  else if (description_.OnToolTip)
+    style |= TVS_INFOTIP;
   window_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", style, 0, 0, 0, 0, Parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), Instance, nullptr);
   if (!window_)
@@ -71,6 +73,16 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
   appliedColours_ = tk::ColourScheme::System;
   appliedTheme_ = TreeTheme::Default;
   ApplyColourScheme(scheme_);
+  ApplyToolTipMetrics();
+}
+
+void Win32TreeView::ApplyToolTipMetrics() noexcept {
+  const auto tips = reinterpret_cast<HWND>(::SendMessageW(window_, TVM_GETTOOLTIPS, 0, 0));
+  if (!tips)
+    return;
+  // A width makes the tooltip wrap its lines; a long value stays up long enough to be read.
+  ::SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, scale_(kToolTipWidth));
+  ::SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(SHRT_MAX, 0));
 }
 
 void Win32TreeView::ApplyMetrics(HFONT Font) noexcept {
@@ -88,6 +100,7 @@ void Win32TreeView::Rescale(HFONT Font, const DpiScale& Scale) noexcept {
   if (Font)
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
   ApplyMetrics(Font);
+  ApplyToolTipMetrics();
   ::InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -210,7 +223,7 @@ tk::TreeNodeHandle Win32TreeView::AddChild(tk::TreeNodeHandle Parent, std::u16st
   if (!item)
     throw tk::ToolkitError("Cannot add a tree node");
   try {
-    items_.emplace(item, Entry{Data, parent, 0});
+    items_.emplace(item, Entry{Data, parent, 0, 0, {}});
   } catch (...) {
     // No item may exist that the tree does not know.
     ::SendMessageW(tree, TVM_DELETEITEM, 0, ItemParam(item));
@@ -252,6 +265,14 @@ void Win32TreeView::SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label)
   change.pszText = scratch_.data();
   if (!::SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change)))
     throw tk::ToolkitError("Cannot set a tree node's label");
+  items_.at(item).parts.clear();
+}
+
+void Win32TreeView::SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) {
+  const HTREEITEM item = Require(Node);
+  items_.at(item).parts.assign(Parts.begin(), Parts.end());
+  if (window_)
+    ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 void* Win32TreeView::Data(tk::TreeNodeHandle Node) const { return items_.at(Require(Node)).data; }
@@ -441,11 +462,44 @@ std::optional<LRESULT> Win32TreeView::OnNotify(NMHDR& Header) {
   case NM_RCLICK:
     return OnRightClick();
   case NM_CUSTOMDRAW:
-    return DarkTreeCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(Header), scheme_,
-                              !description_.HideSelection);
+    return OnCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(Header));
+  case TVN_GETINFOTIPW:
+    return OnGetInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(Header));
   default:
     return std::nullopt;
   }
+}
+
+LRESULT Win32TreeView::OnCustomDraw(NMTVCUSTOMDRAW& Draw) noexcept {
+  std::span<const tk::LabelPart> parts;
+  if (Draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT || Draw.nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) {
+    const auto found = items_.find(reinterpret_cast<HTREEITEM>(Draw.nmcd.dwItemSpec));
+    if (found != items_.end())
+      parts = found->second.parts;
+  }
+  return *TreeCustomDraw(Draw, scheme_, !description_.HideSelection, parts);
+}
+
+LRESULT Win32TreeView::OnGetInfoTip(NMTVGETINFOTIPW& Tip) noexcept {
+  if (!Tip.pszText || Tip.cchTextMax <= 0)
+    return 0;
+  Tip.pszText[0] = L'\0';
+  const tk::TreeToolTipEvent handler = description_.OnToolTip;
+  if (!handler || !IsLive(Tip.hItem))
+    return 0;
+  std::u16string text;
+  form_.App().Guard([&] { text = handler(NodeOf(Tip.hItem)); });
+  // The control's buffer (INFOTIPSIZE, 1024 units) is all a tree's info tip can show; a longer
+  // text ends with an ellipsis there.
+  const auto room = static_cast<std::size_t>(Tip.cchTextMax - 1);
+  const bool cut = text.size() > room;
+  const std::size_t kept = tk::WholeUnitsIn(text, cut && room > 0 ? room - 1 : room);
+  std::copy_n(text.data(), kept, Tip.pszText);
+  std::size_t end = kept;
+  if (cut && end < room)
+    Tip.pszText[end++] = L'\u2026';
+  Tip.pszText[end] = L'\0';
+  return 0;
 }
 
 LRESULT Win32TreeView::OnItemExpanding(const NMTREEVIEWW& Notice) {
