@@ -5,7 +5,6 @@
 #include "viewer/toolkit/LabelPalette.h"
 
 #include <array>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -104,10 +103,8 @@ void DrawLabelParts(const NMTVCUSTOMDRAW& Draw, tk::ColourScheme Scheme,
     total += part.Length;
   if (total != label.size())
     return; // the label changed under its parts
-  // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
   RECT area{};
-  std::memcpy(&area, &item, sizeof item);
-  if (!::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&area)))
+  if (!TreeView_GetItemRect(tree, item, &area, TRUE))
     return;
   const SavedDc saved(Draw.nmcd.hdc);
   const HDC dc = Draw.nmcd.hdc;

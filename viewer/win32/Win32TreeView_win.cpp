@@ -271,8 +271,11 @@ void Win32TreeView::SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label)
 void Win32TreeView::SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) {
   const HTREEITEM item = Require(Node);
   items_.at(item).parts.assign(Parts.begin(), Parts.end());
-  if (window_)
-    ::InvalidateRect(window_, nullptr, FALSE);
+  // While updates are suspended the whole tree repaints at the end anyway; the item's row
+  // alone otherwise (a tree of many new items must not repaint for each).
+  RECT row{};
+  if (window_ && updateDepth_ == 0 && TreeView_GetItemRect(window_, item, &row, FALSE))
+    ::InvalidateRect(window_, &row, FALSE);
 }
 
 void* Win32TreeView::Data(tk::TreeNodeHandle Node) const { return items_.at(Require(Node)).data; }
