@@ -100,8 +100,9 @@ private:
   LRESULT OnBeginLabelEdit(const NMTVDISPINFOW& Notice);
   LRESULT OnEndLabelEdit(const NMTVDISPINFOW& Notice);
   void OnDeleteItem(const NMTREEVIEWW& Notice) noexcept;
+  // Labels (Win32TreeLabels_win.cpp): NM_CUSTOMDRAW with the label parts, and
+  // TVN_GETINFOTIPW, the tooltip event's text cut to the control's buffer.
   LRESULT OnCustomDraw(NMTVCUSTOMDRAW& Draw) noexcept;
-  // TVN_GETINFOTIPW: the tooltip event's text, cut to the control's buffer.
   LRESULT OnGetInfoTip(NMTVGETINFOTIPW& Tip) noexcept;
 
   // Input (Win32TreeInput_win.cpp).
