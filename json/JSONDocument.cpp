@@ -95,3 +95,18 @@ std::u16string_view DocumentTextOf(const IJSONObject& Node) {
     return {};
   return node->Owner()->FText;
 }
+
+std::u16string_view NodeNameView(const IJSONObject& Node) {
+  const auto* node = dynamic_cast<const TJSONObject*>(&Node);
+  return node == nullptr ? std::u16string_view() : node->NameView();
+}
+
+std::u16string_view NodeValueView(const IJSONObject& Node) {
+  const auto* node = dynamic_cast<const TJSONObject*>(&Node);
+  return node == nullptr ? std::u16string_view() : node->ValueTextView();
+}
+
+bool HoldsQuotedValue(const IJSONObject& Node) {
+  const auto* node = dynamic_cast<const TJSONObject*>(&Node);
+  return node != nullptr && node->HoldsQuotedValue();
+}

@@ -80,3 +80,11 @@ JSONRef JSONFromString(std::u16string AText);
 // position p of a node's ranges is at index p - 1 here. Valid until the document is edited or
 // released; empty for a node whose document is gone.
 std::u16string_view DocumentTextOf(const IJSONObject& Node);
+
+// Node's name and value as GetName and GetValue read them, as views into the document text (no
+// copy, so a caller can look at the start of a huge value). Valid as DocumentTextOf's text.
+std::u16string_view NodeNameView(const IJSONObject& Node);
+std::u16string_view NodeValueView(const IJSONObject& Node);
+// Whether Node's value is a string's content: a member's string, and a string that stands
+// alone (an array element, the top value), which has the kind jt_variant like a bare value.
+bool HoldsQuotedValue(const IJSONObject& Node);

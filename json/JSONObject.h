@@ -61,6 +61,12 @@ public:
   TStringElement TextRange() const { return FJSONText; }
   TStringElement NameRange() const { return FName; }
   TStringElement ValueRange() const { return FValue; }
+  // The name and the value as GetName and GetValue read them, without a copy; valid until the
+  // document is edited or released.
+  std::u16string_view NameView() const { return StringView(FName); }
+  std::u16string_view ValueTextView() const { return ValueView(); }
+  // The value range holds a string's content, between its quotes (set by the parser).
+  bool HoldsQuotedValue() const { return FQuotedValue; }
 
 protected:
   TJSONObject(TJSON* AOwner, TJSONObject* AParent);

@@ -89,6 +89,9 @@ tk::TreeViewDescription JSONTreeViewer(TfmMain& Viewer) {
     Viewer.JSONTreeViewerContextPopup(Node, At);
   };
   tree.OnChange = [&Viewer] { Viewer.JSONTreeViewerChange(); };
+  tree.OnToolTip = [&Viewer](tk::TreeNodeHandle Node) {
+    return Viewer.JSONTreeViewerToolTip(Node);
+  };
   return tree;
 }
 

@@ -1,7 +1,9 @@
 #include "viewer/NodeCopy.h"
 
 #include "viewer/Decimal.h"
+#include "viewer/toolkit/LabelParts.h"
 
+#include "json/JSONDocument.h"
 #include "json/TypedReading.h"
 
 #include <algorithm>
@@ -9,15 +11,6 @@
 #include <vector>
 
 namespace {
-
-// A string standing alone (an array element, the top value) has kind jt_variant like a bare
-// value; its text tells them apart.
-bool IsQuotedVariant(const IJSONObject& Node) {
-  if (!Node.GetName().empty())
-    return false; // a member's string value has a kind of its own
-  const std::u16string text = Node.GetText();
-  return !text.empty() && text.front() == u'"';
-}
 
 // The index of Child among Parent's children. Children stand in the order of their text, so
 // the child is first looked for by halves on its text position; children without positions,
@@ -61,19 +54,45 @@ void AppendQuotedName(std::u16string& Path, std::u16string_view Name) {
 
 } // namespace
 
-std::u16string NodeValueText(const IJSONObject& Node) {
-  switch (Node.GetJType()) {
-  case jt_string:
-    return Node.GetAsString();
-  case jt_variant:
-    return IsQuotedVariant(Node) ? Node.GetAsString() : Node.GetValue();
-  case jt_object:
-  case jt_array:
-    return Node.GetValue();
-  case jt_unknown:
-  default:
-    return Node.GetText();
+bool IsStringValue(const IJSONObject& Node) {
+  // The kind alone does not tell a string standing alone from a bare value; the reading does.
+  return Node.GetJType() == jt_string || (Node.GetJType() == jt_variant && HoldsQuotedValue(Node));
+}
+
+std::u16string DecodedHead(std::u16string_view Raw, std::size_t Wanted) {
+  // Each decoded character comes from at most two of Raw ("\n"; "\u" escapes went at loading).
+  const std::size_t read = Wanted > Raw.size() / 2 ? Raw.size() : 2 * Wanted;
+  return ujson::DecodeStringEscapes(Raw.substr(0, read));
+}
+
+std::u16string NodeValueHead(const IJSONObject& Node, std::size_t Wanted) {
+  if (Node.GetJType() == jt_unknown) {
+    std::u16string text = Node.GetText();
+    text.resize(std::min(text.size(), Wanted));
+    return text;
   }
+  const std::u16string_view value = NodeValueView(Node);
+  if (IsStringValue(Node)) {
+    std::u16string decoded = DecodedHead(value, Wanted);
+    decoded.resize(std::min(decoded.size(), Wanted));
+    return decoded;
+  }
+  return std::u16string(value.substr(0, Wanted));
+}
+
+std::u16string NodeValueText(const IJSONObject& Node) {
+  return NodeValueHead(Node, std::u16string::npos);
+}
+
+std::u16string NodeToolTip(const IJSONObject& Node) {
+  if (Node.GetJType() == jt_unknown)
+    return {};
+  std::u16string tip = NodeValueHead(Node, kMaxToolTipLength + 1);
+  if (tip.size() <= kMaxToolTipLength)
+    return tip;
+  tip.resize(tk::WholeUnitsIn(tip, kMaxToolTipLength));
+  tip += u'\u2026';
+  return tip;
 }
 
 std::u16string NodeNameText(const IJSONObject& Node) {

@@ -1,3 +1,4 @@
+#include "viewer/NodeCopy.h"
 #include "viewer/NodeLabel.h"
 #include "viewer/ViewerError.h"
 #include "viewer/ViewerMain.h"
@@ -26,6 +27,7 @@ void TfmMain::ShowObject(tk::TreeNodeHandle AParentNode, const JSONRef& AObject)
   }
   try {
     entry->second = JSONTreeViewer.AddChild(AParentNode, label.Text, object.get());
+    JSONTreeViewer.SetLabelParts(entry->second, label.Parts);
   } catch (...) {
     // No map entry may lead to a tree node that does not exist.
     FNodeMap.erase(entry);
@@ -66,6 +68,11 @@ void TfmMain::JSONTreeViewerExpanding(tk::TreeNodeHandle Node, bool& AllowExpans
 void TfmMain::JSONTreeViewerEdited(tk::TreeNodeHandle Node, std::u16string& S) {
   (void)Node;
   form_->SetCaption(S);
+}
+
+std::u16string TfmMain::JSONTreeViewerToolTip(tk::TreeNodeHandle Node) const {
+  const auto* object = static_cast<const IJSONObject*>(JSONTreeViewer.Data(Node));
+  return object ? NodeToolTip(*object) : std::u16string();
 }
 
 void TfmMain::JSONTreeViewerClick() {

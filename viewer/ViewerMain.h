@@ -64,6 +64,8 @@ public:
   // The tree's keys and its context menu.
   tk::KeyRoute JSONTreeViewerKeyDown(const tk::KeyPress& Key);
   void JSONTreeViewerContextPopup(tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At);
+  // The hover text of Node (NodeToolTip); empty for a placeholder.
+  std::u16string JSONTreeViewerToolTip(tk::TreeNodeHandle Node) const;
 
   // What the user does with the selected node. Each copy puts its text on the clipboard and
   // answers whether there was anything to copy.

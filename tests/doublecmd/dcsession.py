@@ -293,12 +293,17 @@ class Session:
     def active_window(self):
         return self.run(["xdotool", "getwindowfocus"], capture=True, check=False).strip()
 
-    def screenshot(self, path=None):
+    def screenshot(self, path=None, box=None):
+        """The screen; with path also saved there (an image file), cut to box (x, y, width,
+        height) when given."""
         data = subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", "ppm:-"],
                               env=self.env(), check=True, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, timeout=30).stdout
         if path:
-            subprocess.run(["convert", "ppm:-", path], input=data, check=True, timeout=30)
+            crop = ["-crop", "%dx%d+%d+%d" % (box[2], box[3], box[0], box[1]), "+repage"] \
+                if box else []
+            subprocess.run(["convert", "ppm:-"] + crop + [path], input=data, check=True,
+                           timeout=30)
         return parse_ppm(data)
 
     def clipboard(self):

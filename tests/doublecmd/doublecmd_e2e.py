@@ -24,11 +24,13 @@ from collections import Counter
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from dcsession import Failure, Session, wait_changed, wait_settled, wait_until  # noqa: E402
-from viewer_reading import Shown, viewer_window  # noqa: E402
+from viewer_reading import Shown, ink_votes, viewer_window  # noqa: E402
 
 SKIP = 77
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TESTS = []
+# Where tests leave what they made for people to look at (--artifacts).
+ARTIFACTS = None
 
 
 def test(name):
@@ -258,6 +260,55 @@ def edit_top_label(session, window):
     wait_changed(pixels, selected, what="the label editor to open")
 
 
+# The label palettes' colours (viewer/toolkit/LabelPalette.h), light and dark: the tree takes the
+# one that suits its background.
+PALETTES = {
+    "light": {"plain": (0, 0, 0), "name": (0x88, 0x13, 0x91), "punctuation": (0x5F, 0x63, 0x68),
+              "string": (0xA3, 0x15, 0x15), "number": (0x06, 0x7A, 0x50),
+              "boolean": (0x00, 0x00, 0xFF), "null": (0x8A, 0x53, 0x00),
+              "marker": (0x00, 0x67, 0x7A)},
+    "dark": {"plain": (0xE6, 0xE6, 0xE6), "name": (0x9C, 0xDC, 0xFE),
+             "punctuation": (0xA8, 0xA8, 0xA8), "string": (0xCE, 0x91, 0x78),
+             "number": (0xB5, 0xCE, 0xA8), "boolean": (0x56, 0x9C, 0xD6),
+             "null": (0xC5, 0x86, 0xC0), "marker": (0xDC, 0xDC, 0xAA)},
+}
+COLOURED = ('{"store": {"name": "Corner shop", "rating": 4.5, "open": true, "owner": null, '
+            '"products": [{"id": 1, "name": "Tea", "unit price": 3.2}, '
+            '{"id": 2, "name": "Coffee", "unit price": 7}]}}')
+
+
+@test("Each kind of value shows in its own colour: a string row and a number row differ")
+def test_coloured_kinds(plugin):
+    with Session(plugin, files={"shop.json": COLOURED}) as s:
+        window = open_viewer(s, "shop.json")
+        s.key("Right")
+        lines_shown(s, window, 2, "after opening the top node")
+        s.key("Down", "Right")
+        lines_shown(s, window, 7, "after opening store")
+        s.key("Down", "Down", "Down", "Down", "Down", "Right")
+        shown = lines_shown(s, window, 9, "after opening products")
+        x, y, w, h = s.geometry(window)
+        image = s.screenshot()
+        if ARTIFACTS:
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            s.screenshot(os.path.join(ARTIFACTS, "coloured-tree.png"), (x, y, w, h))
+        # Rows: the top, store, name (a string), rating (a number), open, owner, products.
+        string_row, number_row = shown.tree[2], shown.tree[3]
+        # Each row's value kind: the one of string, number, true/false and null that most of
+        # its ink is drawn in, in either palette (the name and " : " have colours of their own).
+        values = ("string", "number", "boolean", "null")
+        kinds = {}
+        for palette, colours in PALETTES.items():
+            kinds[palette] = []
+            for row in shown.tree[2:6]:
+                votes = ink_votes(image, row[0], row[1], x + 2, x + w - 20, colours)
+                kinds[palette].append(max(values, key=lambda kind: votes[kind]))
+        check(["string", "number", "boolean", "null"] in kinds.values(),
+              f"name, rating, open and owner paint in their values' kinds' colours: {kinds}")
+        close_viewer(s, window)
+        finish(s)
+
+
 @test("A label edit begun by accident ends unchanged on N or Esc, which act as the host's")
 def test_edit_ends_on_host_keys(plugin):
     files = {"a.json": '{"a": 1}', "b.json": '{"b": [2]}'}
@@ -484,7 +535,10 @@ def main():
     parser.add_argument("--run")
     parser.add_argument("--plugin", default=os.path.join(ROOT, "build", "native", "Treskal.wlx"))
     parser.add_argument("--sources-from")
+    parser.add_argument("--artifacts")
     args = parser.parse_args()
+    global ARTIFACTS
+    ARTIFACTS = args.artifacts
     if args.list:
         for name, _ in TESTS:
             print(name)

@@ -20,6 +20,54 @@ def row_ink(image, y, x0, x1):
                       abs(c[2] - background[2])) > CONTRAST)
 
 
+def ink_colours(image, y0, y1, x0, x1):
+    """The colours of the ink between rows y0 and y1 (inclusive) and columns x0 and x1, most
+    pixels first, as (colour, pixels): the text's own colours lead, the antialiased edges
+    (each a blend of its own) trail."""
+    x0, x1 = max(0, x0), min(image.width, x1)
+    colours = []
+    for y in range(max(0, y0), min(image.height, y1 + 1)):
+        row = image.pixels[3 * (y * image.width + x0):3 * (y * image.width + x1)]
+        colours += [tuple(row[i:i + 3]) for i in range(0, len(row), 3)]
+    if not colours:
+        return []
+    counts = Counter(colours)
+    background = counts.most_common(1)[0][0]
+    return [(colour, n) for colour, n in counts.most_common()
+            if max(abs(colour[i] - background[i]) for i in range(3)) > CONTRAST]
+
+
+def ink_votes(image, y0, y1, x0, x1, colours):
+    """How many pixels of the ink between rows y0 and y1 and columns x0 and x1 are drawn in each
+    colour of colours (name: (r, g, b)), as a Counter of names. An antialiased pixel is a blend of the background
+    (the most frequent colour) and its text colour, so each pixel that stands out votes for the
+    colour whose blends with the background lie nearest to it."""
+    x0, x1 = max(0, x0), min(image.width, x1)
+    pixels = [image.at(x, y) for y in range(max(0, y0), min(image.height, y1 + 1))
+              for x in range(x0, x1)]
+    if not pixels:
+        return Counter()
+    background = Counter(pixels).most_common(1)[0][0]
+    votes = Counter()
+    for pixel in pixels:
+        p = [pixel[i] - background[i] for i in range(3)]
+        best = None
+        for name, colour in colours.items():
+            c = [colour[i] - background[i] for i in range(3)]
+            length = sum(v * v for v in c)
+            if length == 0:
+                continue
+            t = max(0.0, min(1.0, sum(p[i] * c[i] for i in range(3)) / length))
+            if t < 0.4:
+                continue  # too faint a blend to tell
+            residual = sum((p[i] - t * c[i]) ** 2 for i in range(3))
+            if best is None or residual < best[0]:
+                best = (residual, name)
+        if best:
+            votes[best[1]] += 1
+    return votes
+
+
 def text_lines(image, box, min_pixels=1):
     """The lines of text inside box (x0, y0, x1, y1): a list of (top, bottom, ink pixels)."""
     x0, y0, x1, y1 = box

@@ -166,7 +166,7 @@ TEST_F(DocumentCommandsTest, TheTestDocumentIsOnlyShownAndLivesOnTheTreeAlone) {
       self, sizeof self, "$%08X",
       static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(viewer.get()) & 0xFFFFFFFFu));
   EXPECT_EQ(Labels(Child(Top(), 0)),
-            (std::vector<std::u16string>{u"sdfsdf", u"234234", u"3.546", u"s",
+            (std::vector<std::u16string>{u"\"sdfsdf\"", u"234234", u"3.546", u"\"s\"",
                                          ujson::Utf8ToUtf16(self), u"$000000FF"}));
   EXPECT_GT(JSONInstanceCount, before);
 

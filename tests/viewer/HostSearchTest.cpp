@@ -25,7 +25,7 @@ TEST_F(HostSearchTest, FindFirstThenFindNextWalkTheHitsAndBackwardsWalksThemBack
   EXPECT_TRUE(Tree().IsExpanded(Tree().Parent(Tree().Selected())));
   EXPECT_EQ(Tree().LastMadeVisible(), Tree().Selected());
   EXPECT_EQ(Find(u"foo"), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"FOO");
+  EXPECT_EQ(SelectedLabel(), u"\"FOO\"");
   // After the last hit: not found, and the selection stays.
   const tk::TreeNodeHandle last = Tree().Selected();
   EXPECT_EQ(Find(u"foo"), LISTPLUGIN_ERROR);
@@ -37,7 +37,7 @@ TEST_F(HostSearchTest, FindFirstThenFindNextWalkTheHitsAndBackwardsWalksThemBack
   EXPECT_EQ(Find(u"foo", lcs_backwards), LISTPLUGIN_ERROR);
   // Find first backwards starts at the end of the text.
   EXPECT_EQ(Find(u"foo", lcs_findfirst | lcs_backwards), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"FOO");
+  EXPECT_EQ(SelectedLabel(), u"\"FOO\"");
   EXPECT_TRUE(Reports().empty());
 }
 
@@ -45,14 +45,14 @@ TEST_F(HostSearchTest, MatchCaseAndWholeWordsNarrowTheHits) {
   Open();
   Paste(u"[\"foobar\",\"Foo\",\"foo_x\",\"foo\",\"x-foo\"]");
   EXPECT_EQ(Find(u"foo", lcs_findfirst | lcs_matchcase | lcs_wholewords), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"foo");
+  EXPECT_EQ(SelectedLabel(), u"\"foo\"");
   EXPECT_EQ(Find(u"foo", lcs_matchcase | lcs_wholewords), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"x-foo");
+  EXPECT_EQ(SelectedLabel(), u"\"x-foo\"");
   EXPECT_EQ(Find(u"foo", lcs_findfirst | lcs_wholewords), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"Foo");
+  EXPECT_EQ(SelectedLabel(), u"\"Foo\"");
   EXPECT_EQ(Find(u"FOOBAR", lcs_findfirst | lcs_matchcase), LISTPLUGIN_ERROR);
   EXPECT_EQ(Find(u"FOOBAR", lcs_findfirst), LISTPLUGIN_OK);
-  EXPECT_EQ(SelectedLabel(), u"foobar");
+  EXPECT_EQ(SelectedLabel(), u"\"foobar\"");
 }
 
 TEST_F(HostSearchTest, HitsInTheSelectedNodeArePassedOverButNotThoseInItsChildren) {

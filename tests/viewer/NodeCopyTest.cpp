@@ -107,3 +107,47 @@ TEST(NodeCopyTest, OnlyAsciiLettersDigitsUnderscoreAndDollarMakeAnIdentifier) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NodeToolTipTest, ATooltipShowsTheValueAsCopyValueGivesIt) {
+  const JSONRef doc =
+      JSONFromString(uR"({"s":"line one\nline two\t\"q\" C:\\dir","n":-1.5e3,"t":true,"z":null,)"
+                     uR"("o":{"k": [1, "x"]},"a":["\u00e9",2],"e":"","w":{}})");
+  EXPECT_EQ(NodeToolTip(*At(doc, {0})), u"line one\nline two\t\"q\" C:\\dir");
+  EXPECT_EQ(NodeToolTip(*At(doc, {1})), u"-1.5e3");
+  EXPECT_EQ(NodeToolTip(*At(doc, {2})), u"true");
+  EXPECT_EQ(NodeToolTip(*At(doc, {3})), u"null");
+  // Containers show their JSON text, as Copy value gives it.
+  EXPECT_EQ(NodeToolTip(*At(doc, {4})), NodeValueText(*At(doc, {4})));
+  EXPECT_EQ(NodeToolTip(*At(doc, {4})), u"{\"k\": [1, \"x\"]}");
+  EXPECT_EQ(NodeToolTip(*At(doc, {5, 0})), u"\u00e9");
+  EXPECT_EQ(NodeToolTip(*At(doc, {6})), u"");
+  EXPECT_EQ(NodeToolTip(*At(doc, {7})), u"{}");
+  EXPECT_EQ(NodeToolTip(*JSONFromString(u"")), u"");
+  EXPECT_EQ(NodeToolTip(*JSONFromString(u"]")), u"");
+}
+
+TEST(NodeToolTipTest, ALongValueIsCutAtTheBoundWithAnEllipsis) {
+  const std::u16string fits(kMaxToolTipLength, u'a');
+  EXPECT_EQ(NodeToolTip(*JSONFromString(u"[\"" + fits + u"\"]")->GetChild(0)), fits);
+  const std::u16string tip = NodeToolTip(*JSONFromString(u"[\"" + fits + u"b\"]")->GetChild(0));
+  EXPECT_EQ(tip, fits + u"\u2026");
+
+  // A megabyte of escapes decodes only as far as the tooltip shows.
+  std::u16string huge = u"{\"big\":\"";
+  for (int i = 0; i < 500000; ++i)
+    huge += u"\\n";
+  huge += u"\"}";
+  const JSONRef doc = JSONFromString(huge);
+  EXPECT_EQ(NodeToolTip(*doc->GetChild(0)), std::u16string(kMaxToolTipLength, u'\n') + u"\u2026");
+  EXPECT_EQ(NodeValueHead(*doc->GetChild(0), 3), u"\n\n\n");
+  EXPECT_EQ(NodeValueText(*doc->GetChild(0)).size(), 500000u);
+  // The whole document as a container's tooltip, cut the same way, and a pair never split.
+  EXPECT_EQ(NodeToolTip(*doc).size(), kMaxToolTipLength + 1);
+  const std::u16string pairs = std::u16string(kMaxToolTipLength - 1, u'x') + u"\U0001F600";
+  EXPECT_EQ(NodeToolTip(*JSONFromString(u"\"" + pairs + u"\"")),
+            std::u16string(kMaxToolTipLength - 1, u'x') + u"\u2026");
+}
+
+} // namespace

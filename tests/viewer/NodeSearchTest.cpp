@@ -43,7 +43,7 @@ TEST_F(NodeSearchTest, RepeatedClicksWalkTheHitsInTextOrderThroughNeverShownNode
   EXPECT_EQ(SelectedLabel(), u"c : \"xyz\"");
   EXPECT_TRUE(Tree().IsExpanded(Tree().Parent(Tree().Selected())));
   Search(u"xyz");
-  EXPECT_EQ(SelectedLabel(), u"xyz");
+  EXPECT_EQ(SelectedLabel(), u"\"xyz\"");
   EXPECT_EQ(Tree().Label(Tree().Parent(Tree().Selected())), u"d [] (2)");
   EXPECT_EQ(Tree().LastMadeVisible(), Tree().Selected());
   // After the last hit the selection stays where it is.
@@ -116,7 +116,7 @@ TEST_F(NodeSearchTest, ASearchOpensADocumentOneHundredThousandLevelsDeep) {
   Open();
   Paste(std::move(text));
   Search(u"deep");
-  EXPECT_EQ(SelectedLabel(), u"deep");
+  EXPECT_EQ(SelectedLabel(), u"\"deep\"");
   EXPECT_EQ(viewer->NodeMap().size(), static_cast<std::size_t>(kDepth) + 1);
   EXPECT_TRUE(Reports().empty());
   viewer.reset(); // tears the deep tree down without recursion

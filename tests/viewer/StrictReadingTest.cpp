@@ -145,10 +145,10 @@ std::u16string ExpectedLabel(const Record& record) {
     label += u" [] (" + record.Value + u")";
     break;
   case 's':
-    // A member's string is quoted; " : " stands only after a name that is not empty.
+    // A string is quoted wherever it stands; " : " stands only after a name that is not empty.
     if (!label.empty())
       label += u" : ";
-    label += record.Named ? u"\"" + record.Value + u"\"" : record.Value;
+    label += u"\"" + record.Value + u"\"";
     break;
   default:
     if (!label.empty())
@@ -166,6 +166,14 @@ std::u16string ExpectedLabel(const Record& record) {
       static constexpr char16_t Hex[] = u"0123456789ABCDEF";
       shown += {u'\\', u'u', u'0', u'0', Hex[c >> 4], Hex[c & 15]};
     }
+  }
+  // A long label keeps its first characters, never half a surrogate pair, and an ellipsis.
+  if (shown.size() > kMaxLabelLength) {
+    std::size_t kept = kMaxLabelLength;
+    if (shown[kept - 1] >= 0xD800 && shown[kept - 1] <= 0xDBFF)
+      --kept;
+    shown.resize(kept);
+    shown += u'\u2026';
   }
   return shown;
 }

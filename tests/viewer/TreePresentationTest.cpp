@@ -87,7 +87,7 @@ TEST_F(ViewerTest, AnUnparsedDocumentShowsOneUnknownNodeWithoutPlaceholder) {
   Open();
   app.TestClipboard().SetNoText();
   Form().UserClickButton("TBPaste");
-  EXPECT_EQ(Labels(tk::NoNode), U16s({u"jt_unknown = "}));
+  EXPECT_EQ(Labels(tk::NoNode), U16s({u"(empty)"}));
   EXPECT_FALSE(Tree().HasExpandButton(Top()));
   EXPECT_TRUE(Reports().empty());
 }
@@ -136,6 +136,37 @@ TEST_F(ViewerTest, ShowingAPresentedNodeAgainFailsWithDuplicatesNotAllowed) {
   EXPECT_EQ(Labels(Top()), U16s({u"...", u""}));
   ASSERT_EQ(viewer->NodeMap().size(), 1u);
   EXPECT_EQ(viewer->NodeMap().at(viewer->RootObj()), Top());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ViewerTest, TreeNodesCarryTheirLabelPartsUntilTheLabelIsEdited) {
+  Open();
+  Paste(u"{\"a\":1,\"s\":\"x\"}");
+  EXPECT_EQ(Tree().LabelParts(Top()), (std::vector<tk::LabelPart>{{tk::LabelPartKind::Marker, 7}}));
+  Tree().UserExpand(Top());
+  const tk::TreeNodeHandle number = Child(Top(), 0);
+  EXPECT_EQ(Tree().LabelParts(number),
+            (std::vector<tk::LabelPart>{{tk::LabelPartKind::Name, 1},
+                                        {tk::LabelPartKind::Punctuation, 3},
+                                        {tk::LabelPartKind::Number, 1}}));
+  // An edited label draws in one colour.
+  ASSERT_TRUE(Tree().UserEditLabel(number, u"renamed", true));
+  EXPECT_TRUE(Tree().LabelParts(number).empty());
+  EXPECT_FALSE(Tree().LabelParts(Child(Top(), 1)).empty());
+}
+
+TEST_F(ViewerTest, HoveringANodeShowsItsValueAndAPlaceholderShowsNothing) {
+  Open();
+  Paste(u"{\"s\":\"one\\ntwo\",\"o\":{\"k\":1}}");
+  EXPECT_EQ(Tree().UserHover(Top()), u"{\"s\":\"one\\ntwo\",\"o\":{\"k\":1}}");
+  EXPECT_EQ(Tree().UserHover(Child(Top(), 0)), u"");
+  Tree().UserExpand(Top());
+  EXPECT_EQ(Tree().UserHover(Child(Top(), 0)), u"one\ntwo");
+  EXPECT_EQ(Tree().UserHover(Child(Top(), 1)), u"{\"k\":1}");
+  EXPECT_TRUE(Reports().empty());
 }
 
 } // namespace

@@ -8,8 +8,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -130,6 +133,58 @@ void PrintColours(Host& H) {
   const Painted status = Paint(bar);
   RECT whole{0, 0, status.Width, status.Height};
   H.Out("colours: status bar painted with " + RectColours(status, whole));
+}
+
+void PrintLabelColours(Host& H, const std::wstring& Path) {
+  const HWND tree = CurrentTree(H);
+  const HTREEITEM item = FindItem(tree, Path, true);
+  const Painted painted = Paint(tree);
+  RECT rect = LabelRect(tree, item);
+  rect.left = std::max<LONG>(rect.left, 0);
+  rect.top = std::max<LONG>(rect.top, 0);
+  rect.right = std::min<LONG>(rect.right, painted.Width);
+  rect.bottom = std::min<LONG>(rect.bottom, painted.Height);
+  if (rect.right <= rect.left + 1 || rect.bottom <= rect.top + 1)
+    throw StepError("the node's label is not on screen");
+  const COLORREF background = painted.At(rect.left + 1, rect.top + 1);
+  std::map<COLORREF, int> counts;
+  for (int y = rect.top; y < rect.bottom; ++y)
+    for (int x = rect.left; x < rect.right; ++x)
+      if (const COLORREF pixel = painted.At(x, y); pixel != background)
+        ++counts[pixel];
+  std::vector<std::pair<int, COLORREF>> byCount;
+  for (const auto& [colour, count] : counts)
+    if (count >= 4)
+      byCount.emplace_back(-count, colour);
+  std::sort(byCount.begin(), byCount.end());
+  std::string line = "label colours " + Esc(ItemLabel(tree, item)) + ": background " +
+                     ColourName(background) + ", text";
+  for (const auto& [count, colour] : byCount)
+    line += " " + ColourName(colour);
+  H.Out(line);
+}
+
+void PrintInfoTip(Host& H, const std::wstring& Path) {
+  const HWND tree = CurrentTree(H);
+  const HTREEITEM item = FindItem(tree, Path, true);
+  std::vector<wchar_t> buffer(INFOTIPSIZE, L'\0');
+  NMTVGETINFOTIPW tip{};
+  tip.hdr.hwndFrom = tree;
+  tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
+  tip.hdr.code = TVN_GETINFOTIPW;
+  tip.pszText = buffer.data();
+  tip.cchTextMax = static_cast<int>(buffer.size());
+  tip.hItem = item;
+  TVITEMW read{};
+  read.mask = TVIF_HANDLE | TVIF_PARAM;
+  read.hItem = item;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read));
+  tip.lParam = read.lParam;
+  SendMessageW(GetParent(tree), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+  buffer.back() = L'\0';
+  const std::wstring text(buffer.data());
+  H.Out("info tip " + Esc(ItemLabel(tree, item)) + ": " + std::to_string(text.size()) +
+        " units: " + Esc(text));
 }
 
 void WatchThemes(Host& H) {

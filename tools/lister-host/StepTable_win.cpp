@@ -165,6 +165,10 @@ const Step kSteps[] = {
 
   // How the controls look.
   {L"colours", "", [](Host& H) { PrintColours(H); }},
+  {L"label-colours-at", "INDICES", [](Host& H) {
+     PrintLabelColours(H, H.Args().Take("index path"));
+   }},
+  {L"info-tip-at", "INDICES", [](Host& H) { PrintInfoTip(H, H.Args().Take("index path")); }},
   {L"watch-themes", "", [](Host& H) { WatchThemes(H); }},
   {L"metrics", "", [](Host& H) { PrintMetrics(H); }},
   {L"dpi-aware", "", [](Host& H) { MakeDpiAware(H); }},

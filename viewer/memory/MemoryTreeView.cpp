@@ -81,7 +81,9 @@ std::u16string MemoryTreeView::Label(tk::TreeNodeHandle Node) const {
 }
 
 void MemoryTreeView::SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) {
-  nodes_[IndexOf(Node)].label.assign(Label);
+  Slot& node = nodes_[IndexOf(Node)];
+  node.label.assign(Label);
+  node.parts.clear();
 }
 
 void* MemoryTreeView::Data(tk::TreeNodeHandle Node) const { return nodes_[IndexOf(Node)].data; }
@@ -316,6 +318,24 @@ void MemoryTreeView::MoveByKey(const tk::KeyPress& Key) {
   if (target != kNone)
     app_.Guard([&] { Select(HandleOf(target)); });
 }
+
+void MemoryTreeView::SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) {
+  nodes_[IndexOf(Node)].parts.assign(Parts.begin(), Parts.end());
+}
+
+std::vector<tk::LabelPart> MemoryTreeView::LabelParts(tk::TreeNodeHandle Node) const {
+  const Slot& node = nodes_[IndexOf(Node)];
+  return tk::PartsCover(node.parts, node.label) ? node.parts : std::vector<tk::LabelPart>();
+}
+
+std::u16string MemoryTreeView::UserHover(tk::TreeNodeHandle Node) {
+  IndexOf(Node);
+  std::u16string tip;
+  if (description_.ToolTips && description_.OnToolTip)
+    app_.Guard([&] { tip = description_.OnToolTip(Node); });
+  return tip;
+}
+
 
 void MemoryTreeView::UserClick(tk::TreeNodeHandle Node) {
   if (Node)

@@ -23,6 +23,7 @@ public:
                               void* Data) override;
   std::u16string Label(tk::TreeNodeHandle Node) const override;
   void SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) override;
+  void SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) override;
   void* Data(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle FirstChild(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle NextSibling(tk::TreeNodeHandle Node) const override;
@@ -61,11 +62,16 @@ public:
   tk::KeyRoute UserPressKey(const tk::KeyPress& Key);
   // A right click on Node (NoNode: on empty space) at At.
   void UserRightClick(tk::TreeNodeHandle Node, tk::ScreenPoint At = {10, 10});
+  // The mouse rests on Node: the tooltip shown, empty for none (as the real trees, only with
+  // ToolTips on).
+  std::u16string UserHover(tk::TreeNodeHandle Node);
   // The index the next menu answers with; nothing dismisses it.
   void PlanMenuChoice(std::optional<std::size_t> Choice) { menuChoice_ = Choice; }
 
   // Inspection.
   bool Contains(tk::TreeNodeHandle Node) const;
+  // The label's parts as the tree draws them: empty when they do not cover the label.
+  std::vector<tk::LabelPart> LabelParts(tk::TreeNodeHandle Node) const;
   std::vector<tk::TreeNodeHandle> Children(tk::TreeNodeHandle Node) const; // NoNode: top level
   bool HasExpandButton(tk::TreeNodeHandle Node) const {
     return static_cast<bool>(FirstChild(Node));
@@ -93,6 +99,7 @@ private:
 
   struct Slot {
     std::u16string label;
+    std::vector<tk::LabelPart> parts;
     void* data = nullptr;
     uint32_t generation = 0;
     uint32_t parent = kNone;

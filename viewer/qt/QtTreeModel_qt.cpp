@@ -112,12 +112,28 @@ void TreeModel::AnnounceSubtree(TreeItem& Item) noexcept {
   }
 }
 
+void TreeModel::SetLabelParts(TreeItem& Item, std::span<const tk::LabelPart> Parts) {
+  Item.Parts.assign(Parts.begin(), Parts.end());
+  if (!tk::PartsCover(Item.Parts, Item.Label))
+    Item.Parts.clear();
+  if (Item.Announced) {
+    const QModelIndex index = IndexOf(Item);
+    emit dataChanged(index, index, {kLabelPartsRole});
+  }
+}
+
+QString ToolTipHtml(std::u16string_view Text) {
+  return QStringLiteral("<p style=\"white-space:pre-wrap\">") + ToQString(Text).toHtmlEscaped() +
+         QStringLiteral("</p>");
+}
+
 void TreeModel::SetLabel(TreeItem& Item, std::u16string_view Label) {
   Item.Label.assign(Label);
+  Item.Parts.clear();
   if (&Item == &root_ || !Item.Announced)
     return;
   const QModelIndex index = IndexOf(Item);
-  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, kLabelPartsRole});
 }
 
 void TreeModel::DeleteChildren(TreeItem& Item) {
@@ -195,6 +211,16 @@ QVariant TreeModel::data(const QModelIndex& Index, int Role) const {
     return ToQString(item->Label, kDisplayLimit);
   if (Role == Qt::EditRole)
     return ToQString(item->Label);
+  if (Role == kLabelPartsRole) {
+    QVariantList parts;
+    for (const tk::LabelPart& part : item->Parts)
+      parts << static_cast<int>(part.Kind) << static_cast<int>(part.Length);
+    return parts;
+  }
+  if (Role == Qt::ToolTipRole && onToolTip_) {
+    const std::u16string tip = onToolTip_(*const_cast<TreeItem*>(item));
+    return tip.empty() ? QVariant() : QVariant(ToolTipHtml(tip));
+  }
   return QVariant();
 }
 

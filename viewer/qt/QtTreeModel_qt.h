@@ -1,10 +1,13 @@
 #pragma once
 
+#include "viewer/toolkit/LabelParts.h"
+
 #include <QAbstractItemModel>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -16,6 +19,7 @@ namespace tkqt {
 struct TreeItem {
   uint64_t Id = 0; // never reused within a model; 0 is the invisible root
   std::u16string Label;
+  std::vector<tk::LabelPart> Parts; // the label's parts; dropped with a new label
   void* Data = nullptr;
   TreeItem* Parent = nullptr; // the invisible root for a top-level node
   int Depth = 0;              // 1 for a top-level node
@@ -32,6 +36,9 @@ struct TreeItem {
   uint64_t ShownEpoch = 0;
 };
 
+// The label's parts as a list of kind and length, two ints for each part.
+inline constexpr int kLabelPartsRole = Qt::UserRole + 1;
+
 // The tree's nodes and the item model that shows them, in one column. Node ids travel in the
 // model indexes, so an index of a deleted node finds nothing instead of freed memory.
 //
@@ -42,6 +49,8 @@ class TreeModel final : public QAbstractItemModel {
 public:
   // Confirms a label edit: called with the node and the new text; answers whether it took.
   using EditHandler = std::function<bool(TreeItem& Item, const QString& Text)>;
+  // The tooltip of a node, asked each time the view wants one; empty for none.
+  using ToolTipHandler = std::function<std::u16string(TreeItem& Item)>;
 
   TreeModel();
   ~TreeModel() override;
@@ -57,6 +66,7 @@ public:
 
   TreeItem& Append(TreeItem& Parent, std::u16string_view Label, void* Data);
   void SetLabel(TreeItem& Item, std::u16string_view Label);
+  void SetLabelParts(TreeItem& Item, std::span<const tk::LabelPart> Parts);
   void DeleteChildren(TreeItem& Item);
   void Clear();
   std::size_t Count() const noexcept { return items_.size(); }
@@ -69,6 +79,8 @@ public:
 
   void SetEditable(bool Editable) noexcept { editable_ = Editable; }
   void SetEditHandler(EditHandler Handler) { onEdit_ = std::move(Handler); }
+  // Qt::ToolTipRole gives the handler's text as wrapping rich text (ToolTipHtml).
+  void SetToolTipHandler(ToolTipHandler Handler) { onToolTip_ = std::move(Handler); }
 
   // Labels are drawn cut to this many units; reading and editing see them whole.
   static constexpr std::size_t kDisplayLimit = 4096;
@@ -94,6 +106,11 @@ private:
   int batch_ = 0;
   bool editable_ = true;
   EditHandler onEdit_;
+  ToolTipHandler onToolTip_;
 };
+
+// Text as rich text that a tooltip wraps at its width, with its line breaks kept: Qt wraps only
+// rich tooltips, and a plain one would be one line as wide as the screen.
+QString ToolTipHtml(std::u16string_view Text);
 
 } // namespace tkqt

@@ -1,6 +1,7 @@
 #include "viewer/qt/QtTreeView_qt.h"
 
 #include "viewer/qt/QtApplication_qt.h"
+#include "viewer/qt/QtLabelDelegate_qt.h"
 #include "viewer/qt/QtText_qt.h"
 #include "viewer/toolkit/TreeReveal.h"
 
@@ -8,9 +9,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QPalette>
-#include <QStyledItemDelegate>
 
 #include "viewer/qt/QtColours_qt.h"
 #include "viewer/qt/QtKeys_qt.h"
@@ -19,7 +18,6 @@
 #include <QMenu>
 #include <QPointer>
 
-#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -39,58 +37,6 @@ private:
   int& count_;
 };
 
-// The host's keys, which an open label editor must not swallow: Esc, N and P (next and
-// previous file) and the function keys.
-bool IsHostKeyWhileEditing(const QKeyEvent& Event) {
-  const int key = Event.key();
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
-    return true;
-  if ((Event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-    return false;
-  return key == Qt::Key_Escape || key == Qt::Key_N || key == Qt::Key_P;
-}
-
-// Lets an edit hold the whole label: a line edit stops at 32767 units by default. A host key
-// typed into the editor ends the edit unchanged and then goes where it would have gone from
-// the tree: an edit started by a slow second click must not keep the user from Esc or N.
-class LabelDelegate final : public QStyledItemDelegate {
-public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option,
-                        const QModelIndex& Index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
-      line->setMaxLength(INT_MAX);
-    return editor;
-  }
-
-protected:
-  bool eventFilter(QObject* Object, QEvent* Event) override {
-    auto* editor = qobject_cast<QWidget*>(Object);
-    const QEvent::Type type = Event->type();
-    if (!editor || (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
-        !IsHostKeyWhileEditing(*static_cast<QKeyEvent*>(Event)))
-      return QStyledItemDelegate::eventFilter(Object, Event);
-    if (type == QEvent::ShortcutOverride) {
-      // Left to the parents, as from the tree: the host may act on the key already here, and
-      // the line edit would claim a letter for itself.
-      Event->ignore();
-      return true;
-    }
-    // Closed without committing: the label keeps its text.
-    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-    if (const QPointer<QWidget> view = qobject_cast<QWidget*>(parent())) {
-      // The same event, so it stays the window system's (the host takes only those), through
-      // notify, which hands it on to the parents when the tree leaves it.
-      Event->accept();
-      QCoreApplication::instance()->notify(view.data(), Event);
-    }
-    Event->accept();
-    return true;
-  }
-};
-
 } // namespace
 
 QtTreeView::QtTreeView(QtApplication& App, tk::TreeViewDescription Description,
@@ -98,6 +44,8 @@ QtTreeView::QtTreeView(QtApplication& App, tk::TreeViewDescription Description,
     : app_(App), description_(std::move(Description)), requireWidget_(std::move(RequireWidget)),
       model_(std::make_unique<TreeModel>()) {
   model_->SetEditable(!description_.ReadOnly);
+  if (description_.ToolTips)
+    model_->SetToolTipHandler([this](TreeItem& Item) { return ToolTipOf(Item); });
   model_->SetEditHandler(
       [this](TreeItem& Item, const QString& Text) { return OnEdited(Item, Text); });
 }
@@ -214,6 +162,10 @@ std::u16string QtTreeView::Label(tk::TreeNodeHandle Node) const { return Require
 
 void QtTreeView::SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) {
   model_->SetLabel(Require(Node), Label);
+}
+
+void QtTreeView::SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) {
+  model_->SetLabelParts(Require(Node), Parts);
 }
 
 void* QtTreeView::Data(tk::TreeNodeHandle Node) const { return Require(Node).Data; }
@@ -484,6 +436,14 @@ bool QtTreeView::OnEdited(TreeItem& Item, const QString& Text) {
         model_->SetLabel(*live, text);
   });
   return true;
+}
+
+std::u16string QtTreeView::ToolTipOf(TreeItem& Item) {
+  std::u16string tip;
+  const tk::TreeToolTipEvent handler = description_.OnToolTip;
+  if (handler)
+    app_.Deliver([&] { tip = handler(NodeOf(&Item)); });
+  return tip;
 }
 
 } // namespace tkqt

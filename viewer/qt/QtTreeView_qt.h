@@ -41,6 +41,7 @@ public:
                               void* Data) override;
   std::u16string Label(tk::TreeNodeHandle Node) const override;
   void SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) override;
+  void SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) override;
   void* Data(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle FirstChild(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle NextSibling(tk::TreeNodeHandle Node) const override;
@@ -94,6 +95,7 @@ private:
   bool OnUserExpands(const QModelIndex& Index);
   void OnOpenedUnasked(const QModelIndex& Index);
   bool OnEdited(TreeItem& Item, const QString& Text);
+  std::u16string ToolTipOf(TreeItem& Item);
   KeyOutcome OnKeyDown(const QKeyEvent& Event);
   void OnContextMenu(const QModelIndex& Index, std::optional<QPoint> GlobalPos);
   void ApplyPalette();

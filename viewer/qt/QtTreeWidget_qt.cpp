@@ -231,8 +231,13 @@ bool TreeWidget::ShowFullLabelTip(const QHelpEvent& Help) {
   const QModelIndex index = indexAt(Help.pos());
   if (!index.isValid())
     return false;
-  const QString text = index.data(Qt::DisplayRole).toString();
   const QRect label = visualRect(index);
+  // The node's own tooltip (its value) says more than its label.
+  if (const QString tip = index.data(Qt::ToolTipRole).toString(); !tip.isEmpty()) {
+    QToolTip::showText(Help.globalPos(), tip, viewport(), label);
+    return true;
+  }
+  const QString text = index.data(Qt::DisplayRole).toString();
   // The item delegate keeps this much room on either side of the text.
   const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
   const int needed = fontMetrics().horizontalAdvance(text) + 2 * margin;

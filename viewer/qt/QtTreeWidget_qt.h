@@ -47,7 +47,7 @@ public:
   void DeferLayout() { scheduleDelayedItemsLayout(); }
   // The node whose expand button lies at Pos (viewport coordinates), or the invalid index.
   QModelIndex ExpandButtonAt(const QPoint& Pos) const;
-  // Cut-off labels show in full as a tooltip.
+  // Tooltips: the node's own (Qt::ToolTipRole), else a cut-off label in full.
   void SetFullLabelTips(bool Shown) noexcept { fullLabelTips_ = Shown; }
   // The owner goes: nothing is asked any more.
   void ClearHooks() noexcept { hooks_ = TreeWidgetHooks(); }

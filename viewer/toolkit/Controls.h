@@ -1,6 +1,7 @@
 #pragma once
 
 #include "viewer/toolkit/Handles.h"
+#include "viewer/toolkit/LabelParts.h"
 #include "viewer/toolkit/Menu.h"
 
 #include <cstddef>
@@ -25,7 +26,11 @@ public:
   virtual TreeNodeHandle AddChild(TreeNodeHandle Parent, std::u16string_view Label, void* Data) = 0;
 
   virtual std::u16string Label(TreeNodeHandle Node) const = 0;
+  // A new label drops the node's label parts: it shows in the tree's own colour.
   virtual void SetLabel(TreeNodeHandle Node, std::u16string_view Label) = 0;
+  // The kinds of the label's parts, each drawn in its colour of the scheme's label palette, until
+  // the label changes (SetLabel, the user's edit). Parts that do not cover the label are ignored.
+  virtual void SetLabelParts(TreeNodeHandle Node, std::span<const LabelPart> Parts) = 0;
   virtual void* Data(TreeNodeHandle Node) const = 0;
   // First child of Node, or with NoNode the first top-level node; NoNode when there is none.
   virtual TreeNodeHandle FirstChild(TreeNodeHandle Node) const = 0;

@@ -42,6 +42,11 @@ using TreeKeyEvent = std::function<KeyRoute(const KeyPress& Key)>;
 using TreeContextPopupEvent =
     std::function<void(TreeNodeHandle Node, std::optional<ScreenPoint> At)>;
 
+// Asked when the mouse rests on Node: the text of its tooltip, empty for none. The toolkit asks
+// each time it shows one and keeps nothing; it wraps long lines. Raised through the exception
+// boundary; a handler that fails shows no tooltip.
+using TreeToolTipEvent = std::function<std::u16string(TreeNodeHandle Node)>;
+
 // Hands the handler the drop (WM_DROPFILES); the drop is released when the handler's
 // DroppedFiles goes, on every path. The toolkit answers the message with 0.
 using DropFilesEvent = std::function<void(DroppedFiles Drop)>;

@@ -74,7 +74,7 @@ struct TreeViewDescription {
   bool ShowButtons = true;
   bool ShowRoot = true;      // lines at the root
   bool HideSelection = true; // no selection shown while the tree has no focus
-  bool ToolTips = true;      // cut-off labels show in full as a tooltip
+  bool ToolTips = true;      // tooltips: OnToolTip's text, else a cut-off label in full
   bool ParentFont = true;
   NotifyEvent OnClick;
   TreeEditedEvent OnEdited;
@@ -84,6 +84,7 @@ struct TreeViewDescription {
   // After the selected node changed, by the user or by TreeView::Select, Collapse, deletion or
   // Clear; not raised while the selection stays where it is.
   NotifyEvent OnChange;
+  TreeToolTipEvent OnToolTip;
 };
 
 struct StatusPanelDescription {

@@ -2,8 +2,12 @@
 
 #include "viewer/win32/Colours_win.h"
 
+#include "viewer/toolkit/LabelPalette.h"
+
 #include <algorithm>
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace tkwin {
 
@@ -46,26 +50,114 @@ void ApplyTreeTheme(HWND Tree, TreeTheme Theme) noexcept {
     setWindowTheme(Tree, nullptr, nullptr);
 }
 
-std::optional<LRESULT> DarkTreeCustomDraw(NMTVCUSTOMDRAW& Draw, tk::ColourScheme Scheme,
-                                          bool ShowSelectionAlways) noexcept {
-  if (!tk::IsDark(Scheme))
-    return std::nullopt;
+tk::Colour TreeBackground(tk::ColourScheme Scheme) noexcept {
+  return tk::IsDark(Scheme) ? tk::DarkPalette::Background
+                            : static_cast<tk::Colour>(::GetSysColor(COLOR_WINDOW));
+}
+
+namespace {
+
+// Puts a device context back as it was when the scope ends.
+class SavedDc {
+public:
+  explicit SavedDc(HDC Dc) noexcept : dc_(Dc), saved_(::SaveDC(Dc)) {}
+  SavedDc(const SavedDc&) = delete;
+  SavedDc& operator=(const SavedDc&) = delete;
+  ~SavedDc() {
+    if (saved_ != 0)
+      ::RestoreDC(dc_, saved_);
+  }
+
+private:
+  HDC dc_;
+  int saved_;
+};
+
+bool SelectionShown(const NMTVCUSTOMDRAW& Draw, bool ShowSelectionAlways) noexcept {
+  const HWND tree = Draw.nmcd.hdr.hwndFrom;
+  const auto item = reinterpret_cast<HTREEITEM>(Draw.nmcd.dwItemSpec);
+  const auto state = static_cast<UINT>(::SendMessageW(
+      tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_SELECTED | TVIS_DROPHILITED));
+  if ((state & TVIS_DROPHILITED) != 0)
+    return true;
+  return (state & TVIS_SELECTED) != 0 && (ShowSelectionAlways || ::GetFocus() == tree);
+}
+
+// Draws the label of the item over its row, part by part: the control has drawn the row with
+// the text in the background's colour.
+void DrawLabelParts(const NMTVCUSTOMDRAW& Draw, tk::ColourScheme Scheme,
+                    std::span<const tk::LabelPart> Parts) noexcept {
+  const HWND tree = Draw.nmcd.hdr.hwndFrom;
+  const auto item = reinterpret_cast<HTREEITEM>(Draw.nmcd.dwItemSpec);
+  // Labels with parts are short (the viewer cuts them): one buffer on the stack holds them.
+  std::array<wchar_t, 1024> text{};
+  TVITEMW read{};
+  read.mask = TVIF_HANDLE | TVIF_TEXT;
+  read.hItem = item;
+  read.pszText = text.data();
+  read.cchTextMax = static_cast<int>(text.size());
+  if (!::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read)))
+    return;
+  const std::wstring_view label(text.data());
+  std::size_t total = 0;
+  for (const tk::LabelPart& part : Parts)
+    total += part.Length;
+  if (total != label.size())
+    return; // the label changed under its parts
+  RECT area{};
+  if (!TreeView_GetItemRect(tree, item, &area, TRUE))
+    return;
+  const SavedDc saved(Draw.nmcd.hdc);
+  const HDC dc = Draw.nmcd.hdc;
+  if (const auto font = reinterpret_cast<HFONT>(::SendMessageW(tree, WM_GETFONT, 0, 0)))
+    ::SelectObject(dc, font);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  const tk::LabelPalette& palette = tk::LabelPaletteOn(TreeBackground(Scheme));
+  // Where the control puts its text: a small gap inside the text's rectangle.
+  RECT at = area;
+  at.left += 2;
+  std::size_t offset = 0;
+  for (const tk::LabelPart& part : Parts) {
+    const wchar_t* run = label.data() + offset;
+    const auto length = static_cast<int>(part.Length);
+    offset += part.Length;
+    ::SetTextColor(dc, palette.Of(part.Kind));
+    ::DrawTextW(dc, run, length, &at, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, run, length, &size);
+    at.left += size.cx;
+    if (at.left >= at.right)
+      break;
+  }
+}
+
+} // namespace
+
+std::optional<LRESULT> TreeCustomDraw(NMTVCUSTOMDRAW& Draw, tk::ColourScheme Scheme,
+                                      bool ShowSelectionAlways,
+                                      std::span<const tk::LabelPart> Parts) noexcept {
   switch (Draw.nmcd.dwDrawStage) {
   case CDDS_PREPAINT:
     return CDRF_NOTIFYITEMDRAW;
   case CDDS_ITEMPREPAINT: {
-    const HWND tree = Draw.nmcd.hdr.hwndFrom;
-    const auto item = reinterpret_cast<HTREEITEM>(Draw.nmcd.dwItemSpec);
-    const bool selected =
-        (::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_SELECTED) &
-         TVIS_SELECTED) != 0;
+    const bool shown = SelectionShown(Draw, ShowSelectionAlways);
     // The system's own selection colours are made for light backgrounds: without the focus
     // they would be light grey under light text.
-    const bool shown = selected && (ShowSelectionAlways || ::GetFocus() == tree);
-    Draw.clrText = shown ? tk::DarkPalette::SelectionText : tk::DarkPalette::Text;
-    Draw.clrTextBk = shown ? tk::DarkPalette::SelectionBackground : tk::DarkPalette::Background;
-    return CDRF_DODEFAULT;
+    if (tk::IsDark(Scheme)) {
+      Draw.clrText = shown ? tk::DarkPalette::SelectionText : tk::DarkPalette::Text;
+      Draw.clrTextBk = shown ? tk::DarkPalette::SelectionBackground : tk::DarkPalette::Background;
+    }
+    if (shown || Parts.empty())
+      return CDRF_DODEFAULT;
+    Draw.clrTextBk = TreeBackground(Scheme);
+    Draw.clrText = Draw.clrTextBk;
+    return CDRF_NOTIFYPOSTPAINT;
   }
+  case CDDS_ITEMPOSTPAINT:
+    if (!Parts.empty() && !SelectionShown(Draw, ShowSelectionAlways))
+      DrawLabelParts(Draw, Scheme, Parts);
+    return CDRF_DODEFAULT;
   default:
     return CDRF_DODEFAULT;
   }

@@ -73,6 +73,8 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
     style |= TVS_SHOWSELALWAYS;
   if (!description_.ToolTips)
     style |= TVS_NOTOOLTIPS;
+  else if (description_.OnToolTip)
+    style |= TVS_INFOTIP;
   window_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", style, 0, 0, 0, 0, Parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), Instance, nullptr);
   if (!window_)
@@ -93,6 +95,16 @@ void Win32TreeView::Create(HWND Parent, HINSTANCE Instance, int Id, HFONT Font,
   appliedColours_ = tk::ColourScheme::System;
   appliedTheme_ = TreeTheme::Default;
   ApplyColourScheme(scheme_);
+  ApplyToolTipMetrics();
+}
+
+void Win32TreeView::ApplyToolTipMetrics() noexcept {
+  const auto tips = reinterpret_cast<HWND>(::SendMessageW(window_, TVM_GETTOOLTIPS, 0, 0));
+  if (!tips)
+    return;
+  // A width makes the tooltip wrap its lines; a long value stays up long enough to be read.
+  ::SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, scale_(kToolTipWidth));
+  ::SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(SHRT_MAX, 0));
 }
 
 void Win32TreeView::ApplyMetrics(HFONT Font) noexcept {
@@ -110,6 +122,7 @@ void Win32TreeView::Rescale(HFONT Font, const DpiScale& Scale) noexcept {
   if (Font)
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
   ApplyMetrics(Font);
+  ApplyToolTipMetrics();
   ::InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -232,7 +245,7 @@ tk::TreeNodeHandle Win32TreeView::AddChild(tk::TreeNodeHandle Parent, std::u16st
   if (!item)
     throw tk::ToolkitError("Cannot add a tree node");
   try {
-    items_.emplace(item, Entry{Data, parent, 0});
+    items_.emplace(item, Entry{Data, parent, 0, 0, {}});
   } catch (...) {
     // No item may exist that the tree does not know.
     ::SendMessageW(tree, TVM_DELETEITEM, 0, ItemParam(item));
@@ -274,6 +287,17 @@ void Win32TreeView::SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label)
   change.pszText = scratch_.data();
   if (!::SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change)))
     throw tk::ToolkitError("Cannot set a tree node's label");
+  items_.at(item).parts.clear();
+}
+
+void Win32TreeView::SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) {
+  const HTREEITEM item = Require(Node);
+  items_.at(item).parts.assign(Parts.begin(), Parts.end());
+  // While updates are suspended the whole tree repaints at the end anyway; the item's row
+  // alone otherwise (a tree of many new items must not repaint for each).
+  RECT row{};
+  if (window_ && updateDepth_ == 0 && TreeView_GetItemRect(window_, item, &row, FALSE))
+    ::InvalidateRect(window_, &row, FALSE);
 }
 
 void* Win32TreeView::Data(tk::TreeNodeHandle Node) const { return items_.at(Require(Node)).data; }
@@ -469,8 +493,9 @@ std::optional<LRESULT> Win32TreeView::OnNotify(NMHDR& Header) {
   case NM_RCLICK:
     return OnRightClick();
   case NM_CUSTOMDRAW:
-    return DarkTreeCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(Header), scheme_,
-                              !description_.HideSelection);
+    return OnCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(Header));
+  case TVN_GETINFOTIPW:
+    return OnGetInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(Header));
   default:
     return std::nullopt;
   }

@@ -38,6 +38,7 @@ public:
                               void* Data) override;
   std::u16string Label(tk::TreeNodeHandle Node) const override;
   void SetLabel(tk::TreeNodeHandle Node, std::u16string_view Label) override;
+  void SetLabelParts(tk::TreeNodeHandle Node, std::span<const tk::LabelPart> Parts) override;
   void* Data(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle FirstChild(tk::TreeNodeHandle Node) const override;
   tk::TreeNodeHandle NextSibling(tk::TreeNodeHandle Node) const override;
@@ -102,6 +103,10 @@ private:
   // Raises the change event, unless a QuietSelection holds it back.
   void OnSelectionChanged() noexcept;
   class QuietSelection;
+  // Labels (Win32TreeLabels_win.cpp): NM_CUSTOMDRAW with the label parts, and
+  // TVN_GETINFOTIPW, the tooltip event's text cut to the control's buffer.
+  LRESULT OnCustomDraw(NMTVCUSTOMDRAW& Draw) noexcept;
+  LRESULT OnGetInfoTip(NMTVGETINFOTIPW& Tip) noexcept;
 
   // Input (Win32TreeInput_win.cpp).
   static LRESULT CALLBACK SubclassProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
@@ -115,6 +120,9 @@ private:
   tk::TreeNodeHandle NodeAt(POINT Screen) const noexcept;
   void RaiseContextPopup(tk::TreeNodeHandle Node, std::optional<tk::ScreenPoint> At);
   void ApplyMetrics(HFONT Font) noexcept;
+  void ApplyToolTipMetrics() noexcept;
+  // The width at which tooltips wrap, in pixels at 96 DPI.
+  static constexpr int kToolTipWidth = 480;
   // Whether the item's row is shown: every ancestor is open.
   bool RowShown(HTREEITEM Item) const noexcept;
   void ExpandDeferred() noexcept;
@@ -130,6 +138,7 @@ private:
     uint64_t shownEpoch = 0;
     // The suspension of updates in which the item was opened out of sight (0: none).
     uint64_t hiddenOpenUpdate = 0;
+    std::vector<tk::LabelPart> parts; // the label's; dropped with a new label
   };
 
   Win32Form& form_;

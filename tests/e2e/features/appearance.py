@@ -15,8 +15,9 @@ SYSTEM_TREE = "colours: tree background default, text default, lines default"
 DARK_BAR = "colours: status bar painted with background #2B2B2B, text #E6E6E6"
 DARK_SELECTION = ("colours: selected node painted with background #264F78, text #FFFFFF "
                   "(tree focused)")
-# Without the focus the selection is hidden, in the tree's own colours.
-DARK_UNFOCUSED = ("colours: selected node painted with background #202020, text #E6E6E6 "
+# Without the focus the selection is hidden: the node paints as any other, on the tree's own
+# background and with its label in its kinds' colours (the top node " {} (8)" is a marker).
+DARK_UNFOCUSED = ("colours: selected node painted with background #202020, text #DCDCAA "
                   "(tree not focused)")
 
 

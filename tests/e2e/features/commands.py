@@ -68,7 +68,7 @@ def _(env):
                      "tree"])
     tree = run.starting("tree: ")
     expect_equal(tree[:4] + tree[-1:], [
-        "tree: [-]  {} (2)", "tree:   [-]  [] (6)", "tree:     [ ] sdfsdf",
+        "tree: [-]  {} (2)", "tree:   [-]  [] (6)", 'tree:     [ ] "sdfsdf"',
         "tree:     [ ] 234234", "tree:   [ ] NewObj : \u00cf\u00fb"], "test document", run)
     if not re.fullmatch(r"tree:     \[ \] \$[0-9A-F]{8}", tree[6]) or \
             tree[7] != "tree:     [ ] $000000FF":

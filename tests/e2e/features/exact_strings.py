@@ -13,7 +13,7 @@ def _(env):
                      "clipboard", "unselect", "command", "copy", "0", "clipboard"])
     # lister-host writes a backslash as two: the first element reads \u0000, six characters.
     run.in_order("tree: [-]* {} (3)", 'tree:   [ ]  sp  : "x  y"', 'tree:   [ ] lead : "   a"',
-                 "tree:   [-] esc [] (2)", "tree:     [ ] \\\\u0000", "tree:     [ ] A  ")
+                 "tree:   [-] esc [] (2)", 'tree:     [ ] "\\\\u0000"', 'tree:     [ ] "A  "')
     expect_equal(run.starting("clipboard: "),
                  ["clipboard: x  y",
                   'clipboard: { " sp ": "x  y", "lead": "   a", "esc": ["\\\\\\\\u0000", "A  "]}'],
@@ -25,5 +25,5 @@ def _(env):
     number = env.file("number.json", "42\r\n")
     text = env.file("string.json", '"  two  words  "')
     run = host(env, ["load", winpath(number), "tree", "load", winpath(text), "tree"])
-    expect_equal(run.starting("tree: "), ["tree: [ ]*42", "tree: [ ]*  two  words  "],
+    expect_equal(run.starting("tree: "), ["tree: [ ]*42", 'tree: [ ]*"  two  words  "'],
                  "the two trees", run)

@@ -35,11 +35,11 @@ def _(env):
         (OK, 'gamma : "Redcar"'),    # on from there, case ignored
         (OK, 'delta : "a_red"'),     # on, in its case only
         (OK, 'Alpha : "red car"'),   # a blank after it: a whole word
-        (OK, "RED"),                 # "Redcar" and "a_red" are no whole words
-        (OK, "red"),                 # from the end backwards
-        (OK, "RED"),                 # back from there
-        (ERROR, "RED"),              # nothing found: the selection stays
-        (ERROR, "RED"),              # an empty text finds nothing
+        (OK, '"RED"'),               # "Redcar" and "a_red" are no whole words
+        (OK, '"red"'),               # from the end backwards
+        (OK, '"RED"'),               # back from there
+        (ERROR, '"RED"'),            # nothing found: the selection stays
+        (ERROR, '"RED"'),            # an empty text finds nothing
     ], "each search's result and the node selected after it", run)
 
 
