@@ -7,10 +7,10 @@ namespace ujson {
 
 // Memory for the bulk of a document: the blocks of its node pool and of its child lists, and the
 // bytes of its file while they are decoded. A block of LargeBlockBytes or more comes straight
-// from the system, in few large pieces (transparent huge pages where Linux offers them), and on
-// release goes to a process-wide cache of at most BlockCacheBound bytes that later loads take
-// their blocks from: a file manager that shows file after file then does not have the system
-// hand out, and zero, fresh pages for every document. Smaller blocks come from the heap.
+// from the system, in few large pieces, and on release goes to a process-wide cache of at most
+// BlockCacheBound bytes that later loads take their blocks from: a file manager that shows file
+// after file then does not have the system hand out, and zero, fresh pages for every document.
+// Smaller blocks come from the heap.
 class MemoryBlock {
 public:
   MemoryBlock() = default;
