@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace ujson {
 
@@ -50,7 +51,7 @@ int64_t FewestCharacters(uint64_t size, std::string_view head) {
   return atLeast(0, 3);
 }
 
-std::string ReadWholeFile(const std::u16string& fileName) {
+FileBytes ReadFileBytes(const std::u16string& fileName) {
   SystemFile file(fileName);
   const uint64_t reported = file.ReportedSize();
   // The mark decides how many characters the bytes can make, so it is read first and the size
@@ -60,27 +61,35 @@ std::string ReadWholeFile(const std::u16string& fileName) {
   const std::string_view headBytes(head.data(), headLength);
   CheckFileSize(reported, headBytes);
 
-  std::string bytes(static_cast<std::size_t>(std::max<uint64_t>(reported, headLength)), '\0');
-  std::copy(headBytes.begin(), headBytes.end(), bytes.begin());
-  std::size_t total = headLength;
-  bool ended = headLength < head.size();
-  if (!ended) {
-    total += ReadUpTo(file, bytes.data() + total, bytes.size() - total);
-    ended = total < bytes.size();
-  }
-  // A writer that shortened the file meanwhile leaves what was read.
-  bytes.resize(total);
-  // The size is only a first guess: a writer may have lengthened the file, and some files report
-  // 0 and still have content, so reading goes on to the end of the file.
-  std::array<char, 1 << 16> more;
-  while (!ended) {
-    const std::size_t got = file.ReadSome(more.data(), more.size());
-    if (got == 0)
+  // One byte beyond the reported size tells a file read whole from one that grew meanwhile.
+  FileBytes bytes{
+      MemoryBlock(static_cast<std::size_t>(std::max<uint64_t>(reported, headLength)) + 1),
+      headLength};
+  char* buffer = reinterpret_cast<char*>(bytes.block.data());
+  std::copy(headBytes.begin(), headBytes.end(), buffer);
+  if (headLength < head.size())
+    return bytes;
+  // The size is only a first guess: a writer may have shortened the file, which leaves what was
+  // read, or lengthened it, and some files report 0 and still have content, so reading goes on
+  // to the end of the file, in a larger block when this one is full.
+  for (;;) {
+    const std::size_t room = bytes.block.size() - bytes.length;
+    const std::size_t got = ReadUpTo(file, buffer + bytes.length, room);
+    bytes.length += got;
+    if (got < room)
       break;
-    bytes.append(more.data(), got);
-    CheckFileSize(bytes.size(), headBytes);
+    CheckFileSize(bytes.length, headBytes);
+    MemoryBlock larger(std::max<std::size_t>(bytes.block.size() * 2, 1 << 16));
+    std::copy(buffer, buffer + bytes.length, reinterpret_cast<char*>(larger.data()));
+    bytes.block = std::move(larger);
+    buffer = reinterpret_cast<char*>(bytes.block.data());
   }
+  CheckFileSize(bytes.length, headBytes);
   return bytes;
+}
+
+std::string ReadWholeFile(const std::u16string& fileName) {
+  return std::string(ReadFileBytes(fileName).View());
 }
 
 } // namespace ujson

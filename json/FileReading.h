@@ -1,5 +1,8 @@
 #pragma once
 
+#include "json/MemoryBlocks.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +15,17 @@ namespace ujson {
 // opened (a directory included), "Stream read error" when it cannot be read to the end, and the
 // message of CheckFileLength, before the file is read whole, when its text could not be addressed.
 std::string ReadWholeFile(const std::u16string& fileName);
+
+// The bytes of a file, read as ReadWholeFile reads them, in a memory block: a large file's block
+// comes from the cache of MemoryBlocks.h and goes back to it, so loading file after file does not
+// take fresh pages from the system each time.
+struct FileBytes {
+  ujson::MemoryBlock block;
+  std::size_t length = 0;
+
+  std::string_view View() const { return {reinterpret_cast<const char*>(block.data()), length}; }
+};
+FileBytes ReadFileBytes(const std::u16string& fileName);
 
 // The fewest characters that the file's decoding (DecodeFileBytes) can make of this many bytes
 // beginning with head (the first bytes, up to three): the byte-order mark decides the encoding.

@@ -2,6 +2,7 @@
 
 #include "json/FileReading.h"
 #include "json/JSONTreeBuilder.h"
+#include "json/MemoryBlocks.h"
 #include "json/NormalizeText.h"
 #include "json/TextDecoding.h"
 
@@ -15,6 +16,8 @@ TJSON* TJSON::Create() { return new TJSON(); }
 void TJSON::Destroy() noexcept {
   // The tree has been let go by now; what stays is the object itself, for
   // the nodes that callers still hold (see the class comment).
+  // The text's buffer may serve the next document loaded.
+  ujson::KeepSpareText(std::move(FText));
   std::u16string().swap(FText);
   --JSONInstanceCount;
   if (FNodePool.ReleaseDocumentSlot())
@@ -58,8 +61,8 @@ void TJSON::OrphanDetachedNodesOf(const TJSONObject& parent) noexcept {
 void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
   std::u16string text;
   {
-    const std::string bytes = ujson::ReadWholeFile(AFileName);
-    text = ujson::DecodeFileBytes(bytes);
+    const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
+    text = ujson::DecodeFileBytes(bytes.View());
   }
   // The bytes are gone by now: the inspector never adds to the load's peak.
   if (Inspect)

@@ -2,16 +2,9 @@
 
 #include "json/JSONObject.h"
 
-#include <algorithm>
+#include "json/AddressPoisoning.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#define UJSON_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
-#define UJSON_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
-#else
-#define UJSON_POISON(address, size) ((void)(address), (void)(size))
-#define UJSON_UNPOISON(address, size) ((void)(address), (void)(size))
-#endif
+#include <algorithm>
 
 namespace {
 
@@ -21,12 +14,21 @@ void PoisonFreeSlot(void* slot, size_t linkSize) {
   UJSON_POISON(static_cast<std::byte*>(slot) + linkSize, sizeof(TJSONObject) - linkSize);
 }
 
-// Blocks grow geometrically up to this many entries: few blocks for a large
-// document, little waste for a small one.
-constexpr size_t MaxNodesPerBlock = 1024;
-constexpr size_t MaxArraySlotsPerBlock = 8192;
+// Blocks grow geometrically from a few dozen nodes up to a few MiB: few blocks
+// for a large document, little waste for a small one.
+constexpr size_t FirstNodeBlockBytes = 64 * sizeof(TJSONObject);
+constexpr size_t MaxNodeBlockBytes = size_t{4} << 20;
+// The size of an entry of a child list, which is a pointer indeed.
+constexpr size_t ChildSlotBytes = sizeof(TJSONObject*); // NOLINT(bugprone-sizeof-expression)
+constexpr size_t MaxArraySlotsPerBlock = (size_t{4} << 20) / ChildSlotBytes;
+
+TJSONObject** ArrayOf(ujson::MemoryBlock& block) {
+  return reinterpret_cast<TJSONObject**>(block.data());
+}
 
 } // namespace
+
+TNodePool::TNodePool() : nextNodeBlockBytes_(FirstNodeBlockBytes) {}
 
 void* TNodePool::AllocateNode() {
   if (freeSlots_ != nullptr) {
@@ -37,12 +39,10 @@ void* TNodePool::AllocateNode() {
     return slot;
   }
   if (nodesLeftInBlock_ == 0) {
-    const size_t length = nextNodeBlockLength_;
-    nodeBlocks_.push_back(
-        std::make_unique_for_overwrite<std::byte[]>(length * sizeof(TJSONObject)));
-    nodeCursor_ = nodeBlocks_.back().get();
-    nodesLeftInBlock_ = length;
-    nextNodeBlockLength_ = std::min(length * 2, MaxNodesPerBlock);
+    nodeBlocks_.emplace_back(nextNodeBlockBytes_);
+    nodeCursor_ = nodeBlocks_.back().data();
+    nodesLeftInBlock_ = nodeBlocks_.back().size() / sizeof(TJSONObject);
+    nextNodeBlockBytes_ = std::min(nextNodeBlockBytes_ * 2, MaxNodeBlockBytes);
   }
   void* slot = nodeCursor_;
   nodeCursor_ += sizeof(TJSONObject);
@@ -64,13 +64,13 @@ TJSONObject** TNodePool::AllocateChildArray(int32_t length) {
     // A list longer than a whole block gets a block of its own, so the
     // current block keeps serving the short lists around it.
     if (needed > nextArrayBlockLength_ / 4) {
-      arrayBlocks_.push_back(std::make_unique_for_overwrite<TJSONObject*[]>(needed));
-      return arrayBlocks_.back().get();
+      arrayBlocks_.emplace_back(needed * ChildSlotBytes);
+      return ArrayOf(arrayBlocks_.back());
     }
     const size_t blockLength = nextArrayBlockLength_;
-    arrayBlocks_.push_back(std::make_unique_for_overwrite<TJSONObject*[]>(blockLength));
-    arrayCursor_ = arrayBlocks_.back().get();
-    arraySlotsLeft_ = blockLength;
+    arrayBlocks_.emplace_back(blockLength * ChildSlotBytes);
+    arrayCursor_ = ArrayOf(arrayBlocks_.back());
+    arraySlotsLeft_ = arrayBlocks_.back().size() / ChildSlotBytes;
     nextArrayBlockLength_ = std::min(blockLength * 2, MaxArraySlotsPerBlock);
   }
   TJSONObject** array = arrayCursor_;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "json/MemoryBlocks.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class TJSONObject;
@@ -10,15 +11,17 @@ class TJSONObject;
 // Memory for the nodes of one document and for the child lists built while
 // it loads. Loading a large file creates millions of nodes; carving them out
 // of a few large blocks instead of one heap allocation each roughly halves
-// the cost of building the tree. Freed node slots are reused by later nodes
-// of the same document (edits, blank nodes); child-list blocks are only
-// reclaimed with the whole pool.
+// the cost of building the tree. The blocks grow geometrically, so a small
+// document takes little, and the large ones are memory blocks that the next
+// document reuses once this one is gone (MemoryBlocks.h). Freed node slots are
+// reused by later nodes of the same document (edits, blank nodes); child-list
+// blocks are only reclaimed with the whole pool.
 //
 // The pool counts the slots in use plus one for the document itself, so the
 // document object knows when the last of its nodes is gone.
 class TNodePool {
 public:
-  TNodePool() = default;
+  TNodePool();
   TNodePool(const TNodePool&) = delete;
   TNodePool& operator=(const TNodePool&) = delete;
 
@@ -46,13 +49,13 @@ private:
     FreeSlot* next;
   };
 
-  std::vector<std::unique_ptr<std::byte[]>> nodeBlocks_;
+  std::vector<ujson::MemoryBlock> nodeBlocks_;
   std::byte* nodeCursor_ = nullptr;
   size_t nodesLeftInBlock_ = 0;
-  size_t nextNodeBlockLength_ = 64;
+  size_t nextNodeBlockBytes_;
   FreeSlot* freeSlots_ = nullptr;
 
-  std::vector<std::unique_ptr<TJSONObject*[]>> arrayBlocks_;
+  std::vector<ujson::MemoryBlock> arrayBlocks_;
   TJSONObject** arrayCursor_ = nullptr;
   size_t arraySlotsLeft_ = 0;
   size_t nextArrayBlockLength_ = 256;

@@ -1,9 +1,11 @@
 #include "json/TextDecoding.h"
 
+#include "json/MemoryBlocks.h"
 #include "json/Regional.h"
 #include "json/UnicodeConversion.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace ujson {
 
@@ -11,11 +13,19 @@ namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 
+// Room for length characters, in the buffer of a released document's text where one of about
+// that size is kept (its pages are in memory already).
+std::u16string TextOfLength(std::size_t length) {
+  std::u16string text = TakeSpareText(length);
+  text.resize(length);
+  return text;
+}
+
 std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t pairs = bytes.size() / 2;
   const bool oddByte = bytes.size() % 2 != 0;
-  std::u16string text(pairs + (oddByte ? 1 : 0), u'\0');
+  std::u16string text = TextOfLength(pairs + (oddByte ? 1 : 0));
   const unsigned high = bigEndian ? 0 : 1;
   for (std::size_t i = 0; i < pairs; ++i)
     text[i] = static_cast<char16_t>(p[2 * i + high] << 8 | p[2 * i + (1 - high)]);
@@ -32,7 +42,7 @@ void ShrinkTo(std::u16string& text, std::size_t length) {
 }
 
 std::u16string DecodeUtf8Lenient(std::string_view bytes) {
-  std::u16string text(bytes.size(), u'\0');
+  std::u16string text = TextOfLength(bytes.size());
   ShrinkTo(text, *DecodeUtf8(bytes, text.data(), Utf8Errors::Replace));
   return text;
 }
@@ -63,12 +73,12 @@ std::u16string DecodeFileBytes(std::string_view bytes) {
 
   // One pass both judges and decodes. Pure ASCII keeps this result too: every ANSI code page
   // maps ASCII bytes to themselves.
-  std::u16string text(bytes.size(), u'\0');
+  std::u16string text = TextOfLength(bytes.size());
   Utf8Tally tally;
   const std::size_t written = *DecodeUtf8(bytes, text.data(), Utf8Errors::Replace, &tally);
   if (!TakenAsUtf8(tally)) {
     // Release the attempt before the ANSI text of the same size is built.
-    std::u16string().swap(text);
+    KeepSpareText(std::move(text));
     return AnsiToUtf16(bytes);
   }
   ShrinkTo(text, written);

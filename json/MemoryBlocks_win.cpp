@@ -1,0 +1,19 @@
+#ifdef _WIN32
+
+#include "json/MemoryBlocksSystem.h"
+
+#include <windows.h>
+
+namespace ujson {
+
+void* MapSystemBlock(std::size_t bytes) noexcept {
+  return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void UnmapSystemBlock(void* block, std::size_t /*bytes*/) noexcept {
+  VirtualFree(block, 0, MEM_RELEASE);
+}
+
+} // namespace ujson
+
+#endif // _WIN32
