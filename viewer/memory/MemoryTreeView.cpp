@@ -336,7 +336,6 @@ std::u16string MemoryTreeView::UserHover(tk::TreeNodeHandle Node) {
   return tip;
 }
 
-
 void MemoryTreeView::UserClick(tk::TreeNodeHandle Node) {
   if (Node)
     IndexOf(Node);
