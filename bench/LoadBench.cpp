@@ -83,12 +83,18 @@ struct MemoryProbe {
 
 // --- running one measurement in a child process ----------------------------------------------
 
+// The load phases that MeasurePhases times.
+enum Phase { kRead, kDecode, kNormalize, kParse, kCheck, kRelease, kOnePass, kPhaseCount };
+constexpr std::array<const char*, kPhaseCount> kPhaseNames = {
+    "ReadFileBytes", "DecodeFileBytes", "NormalizeText", "parse",
+    "strict check",  "release",         "one pass"};
+
 // What a child reports back through its pipe. Plain data only.
 struct Sample {
   bool ok = false;
   double seconds = 0;      // the whole measured operation
   double parseSeconds = 0; // RapidJSON: the parse alone
-  std::array<double, 6> phases{};
+  std::array<double, kPhaseCount> phases{};
   int64_t nodes = 0;
   int64_t liveNodes = 0; // JSONInstanceCount growth, as a cross-check of the walk
   int64_t peakBytes = 0;
@@ -246,11 +252,6 @@ void MeasureRapidJson(const std::u16string& fileName, Sample& sample) {
   sample.nodes = CountValues(document);
   sample.ok = true;
 }
-
-enum Phase { kRead, kDecode, kNormalize, kParse, kCheck, kRelease, kOnePass, kPhaseCount };
-constexpr std::array<const char*, kPhaseCount> kPhaseNames = {
-    "ReadFileBytes", "DecodeFileBytes", "NormalizeText", "parse",
-    "strict check",  "release",         "one pass"};
 
 // The steps of TJSON::LoadFromFile with the viewer's inspector, one by one, then the release of
 // the tree. The viewer's strict check runs over the decoded text between decoding and

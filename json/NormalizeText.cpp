@@ -206,6 +206,12 @@ public:
   std::size_t Fill(char16_t* out, std::size_t room) {
     std::size_t o = 0;
     while (i_ < n_ && o + 2 <= room) {
+      if (n_ - i_ >= 16 && room - o >= 16 && IsAsciiBlock(p_ + i_)) {
+        Widen16(p_ + i_, out + o);
+        i_ += 16;
+        o += 16;
+        continue;
+      }
       if (p_[i_] < 0x80) {
         out[o++] = p_[i_++];
         continue;
@@ -224,16 +230,7 @@ public:
   std::size_t WidenPlain(char16_t* out, std::size_t room, bool inString) {
     std::size_t o = 0;
     while (n_ - i_ >= 16 && room - o >= 16 && IsPlainBlock(p_ + i_, inString)) {
-#ifdef __SSE2__
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + i_));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o),
-                       _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 8),
-                       _mm_unpackhi_epi8(block, _mm_setzero_si128()));
-#else
-      for (std::size_t k = 0; k < 16; ++k)
-        out[o + k] = p_[i_ + k];
-#endif
+      Widen16(p_ + i_, out + o);
       i_ += 16;
       o += 16;
     }
@@ -241,6 +238,31 @@ public:
   }
 
 private:
+  static void Widen16(const unsigned char* in, char16_t* out) {
+#ifdef __SSE2__
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+                     _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+#else
+    for (std::size_t k = 0; k < 16; ++k)
+      out[k] = in[k];
+#endif
+  }
+
+  static bool IsAsciiBlock(const unsigned char* p) {
+#ifdef __SSE2__
+    return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+#else
+    for (std::size_t k = 0; k < 16; ++k) {
+      if (p[k] >= 0x80)
+        return false;
+    }
+    return true;
+#endif
+  }
+
   // ASCII without quotes and backslashes, and outside strings without anything up to the space
   // (more than the layout, which is cheaper to test and only sends a few controls the slow way).
   static bool IsPlainBlock(const unsigned char* p, bool inString) {
