@@ -7,6 +7,7 @@
 #include "json/TextDecoding.h"
 #include "json/UJSON.h"
 
+#include "CodePageGuard.h"
 #include "NodeInvariants.h"
 #include "PrintableText.h"
 #include "ReferenceText.h"
@@ -23,19 +24,6 @@
 namespace {
 
 using namespace std::string_literals;
-
-class CodePageGuard {
-public:
-  explicit CodePageGuard(uint32_t codePage) : saved_(ujson::AnsiCodePage()) {
-    ujson::SelectAnsiCodePage(codePage);
-  }
-  CodePageGuard(const CodePageGuard&) = delete;
-  CodePageGuard& operator=(const CodePageGuard&) = delete;
-  ~CodePageGuard() { ujson::SelectAnsiCodePage(saved_); }
-
-private:
-  uint32_t saved_;
-};
 
 std::string Hex(std::string_view bytes) {
   static const char digits[] = "0123456789ABCDEF";
