@@ -83,12 +83,18 @@ struct MemoryProbe {
 
 // --- running one measurement in a child process ----------------------------------------------
 
+// The load phases that MeasurePhases times.
+enum Phase { kRead, kDecode, kNormalize, kParse, kCheck, kRelease, kOnePass, kPhaseCount };
+constexpr std::array<const char*, kPhaseCount> kPhaseNames = {
+    "ReadFileBytes", "DecodeFileBytes", "NormalizeText", "parse",
+    "strict check",  "release",         "one pass"};
+
 // What a child reports back through its pipe. Plain data only.
 struct Sample {
   bool ok = false;
   double seconds = 0;      // the whole measured operation
   double parseSeconds = 0; // RapidJSON: the parse alone
-  std::array<double, 6> phases{};
+  std::array<double, kPhaseCount> phases{};
   int64_t nodes = 0;
   int64_t liveNodes = 0; // JSONInstanceCount growth, as a cross-check of the walk
   int64_t peakBytes = 0;
@@ -247,13 +253,11 @@ void MeasureRapidJson(const std::u16string& fileName, Sample& sample) {
   sample.ok = true;
 }
 
-enum Phase { kRead, kDecode, kNormalize, kParse, kCheck, kRelease, kPhaseCount };
-constexpr std::array<const char*, kPhaseCount> kPhaseNames = {
-    "ReadFileBytes", "DecodeFileBytes", "NormalizeText", "parse", "strict check", "release"};
-
-// The steps of TJSON::LoadFromFile, one by one, then the release of the tree. The viewer's
-// strict check runs over the decoded text between decoding and normalising; it is timed apart
-// and set against the four load phases.
+// The steps of TJSON::LoadFromFile with the viewer's inspector, one by one, then the release of
+// the tree. The viewer's strict check runs over the decoded text between decoding and
+// normalising; it is timed apart and set against the four load phases. "one pass" is what a load
+// without the inspector does instead of decoding and normalising (NormalizedFileText), timed
+// first, on bytes read apart, and set against the load phases too.
 void MeasurePhases(const std::u16string& fileName, Sample& sample) {
   auto start = Clock::now();
   auto lap = [&start](double& into) {
@@ -261,6 +265,13 @@ void MeasurePhases(const std::u16string& fileName, Sample& sample) {
     into = std::chrono::duration<double>(now - start).count();
     start = now;
   };
+  {
+    const ujson::FileBytes bytes = ujson::ReadFileBytes(fileName);
+    start = Clock::now();
+    const std::u16string text = ujson::NormalizedFileText(bytes.View());
+    lap(sample.phases[kOnePass]);
+  }
+  start = Clock::now();
   std::u16string text;
   {
     const ujson::FileBytes bytes = ujson::ReadFileBytes(fileName);
@@ -591,7 +602,8 @@ void PrintLoadTable(const std::vector<Row>& rows) {
 
 void PrintPhaseTable(const std::vector<Row>& rows) {
   std::printf("\nLoad phases (median ms; %% of the four load phases, read to parse; the strict "
-              "check is the viewer's, beside the load):\n\n| file |");
+              "check is the viewer's, beside the load; one pass stands for decode and normalise "
+              "without it):\n\n| file |");
   for (const char* name : kPhaseNames)
     std::printf(" %s |", name);
   std::printf("\n|---|");
@@ -606,7 +618,7 @@ void PrintPhaseTable(const std::vector<Row>& rows) {
       load += row.phases[k];
     std::printf("| %s |", row.name.c_str());
     for (int k = 0; k < kPhaseCount; ++k) {
-      if (k <= kCheck)
+      if (k <= kCheck || k == kOnePass)
         std::printf(" %.2f (%.0f%%) |", row.phases[k] * 1e3,
                     load > 0 ? 100 * row.phases[k] / load : 0);
       else

@@ -59,20 +59,29 @@ void TJSON::OrphanDetachedNodesOf(const TJSONObject& parent) noexcept {
 }
 
 void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
+  // The inspector reads the text as decoded, so for it the text is normalised after; else both
+  // happen in one pass.
   std::u16string text;
   {
     const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
-    text = ujson::DecodeFileBytes(bytes.View());
+    text = Inspect ? ujson::DecodeFileBytes(bytes.View()) : ujson::NormalizedFileText(bytes.View());
+  }
+  if (!Inspect) {
+    ParseNormalized(std::move(text));
+    return;
   }
   // The bytes are gone by now: the inspector never adds to the load's peak.
-  if (Inspect)
-    Inspect(text);
+  Inspect(text);
   LoadFromString(std::move(text));
 }
 
 void TJSON::LoadFromString(std::u16string AString) {
-  FText = std::move(AString);
-  ujson::NormalizeText(FText);
+  ujson::NormalizeText(AString);
+  ParseNormalized(std::move(AString));
+}
+
+void TJSON::ParseNormalized(std::u16string AText) {
+  FText = std::move(AText);
   // The tree builder refuses a text too long for its positions.
   int32_t position = 1;
   TJSONTreeBuilder(*this, TJSONTreeBuilder::ChildStorage::Pool).Parse(position);

@@ -43,6 +43,8 @@ private:
 
   TJSON();
   ~TJSON() override = default;
+  // Stores and parses a text that is normalised already.
+  void ParseNormalized(std::u16string AText);
   void Destroy() noexcept override;
 
   // Nodes made with this document's node as parent but kept in no child list (the blank nodes of

@@ -1,5 +1,10 @@
 #include "json/NormalizeText.h"
 
+#include "json/MemoryBlocks.h"
+#include "json/UnicodeConversion.h"
+
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <optional>
 
@@ -22,9 +27,11 @@ bool IsPlain(char16_t c, bool inString) {
   return inString || !IsLayout(c);
 }
 
-// Moves the plain characters from buf[r] on to buf[w] (w <= r), up to the first character that
-// needs work or the end; both positions end behind them.
-void CopyPlain(char16_t* buf, std::size_t& r, std::size_t& w, std::size_t end, bool inString) {
+// Copies the plain characters from in[r] on to out[w], up to the first character that needs work
+// or the end; both positions end behind them. In place (out == in, w <= r) nothing is moved
+// while nothing has been dropped yet.
+void CopyPlain(const char16_t* in, std::size_t& r, std::size_t end, char16_t* out, std::size_t& w,
+               bool inString) {
 #ifdef __SSE2__
   // Eight characters at a time while none of them is a quote, a backslash or (outside strings)
   // a character up to the space; the exact test below sorts out the other controls.
@@ -32,28 +39,29 @@ void CopyPlain(char16_t* buf, std::size_t& r, std::size_t& w, std::size_t end, b
   const __m128i backslash = _mm_set1_epi16(0x5C);
   const __m128i space = _mm_set1_epi16(0x20);
   const __m128i layoutMask = inString ? _mm_setzero_si128() : _mm_set1_epi16(-1);
+  const bool moves = out + w != in + r;
   while (r + 8 <= end) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + r));
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + r));
     const __m128i low = _mm_and_si128(
         _mm_cmpeq_epi16(_mm_subs_epu16(block, space), _mm_setzero_si128()), layoutMask);
     const __m128i special = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(block, quote), _mm_cmpeq_epi16(block, backslash)), low);
     if (_mm_movemask_epi8(special) != 0)
       break;
-    if (w != r)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + w), block);
+    if (moves)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), block);
     r += 8;
     w += 8;
   }
 #endif
-  if (w == r) {
-    while (r < end && IsPlain(buf[r], inString))
+  if (out + w == in + r) {
+    while (r < end && IsPlain(in[r], inString))
       ++r;
     w = r;
     return;
   }
-  for (char16_t c; r < end && IsPlain(c = buf[r], inString); ++r)
-    buf[w++] = c;
+  for (char16_t c; r < end && IsPlain(c = in[r], inString); ++r)
+    out[w++] = c;
 }
 
 int HexDigitValue(char16_t c) {
@@ -85,28 +93,20 @@ std::optional<char16_t> ReadEscapeDigits(const char16_t* digits) {
 
 } // namespace
 
-void NormalizeText(std::u16string& text, bool InsideString) {
-  const std::size_t length = text.size();
-  if (length < 2)
-    return;
-  char16_t* buf = text.data();
+void NormalizeSome(const char16_t* in, std::size_t& r, std::size_t avail, bool final, char16_t* out,
+                   std::size_t& w, NormalizeState& state) {
+  // When more text is to come, a step stops where the rest of the text could change what it
+  // writes: in a run of layout, in a run of backslashes and before an escape's six characters.
+  auto put = [&](char16_t c) { out[w++] = c; };
 
-  // One forward pass. Nothing the pass does makes the text longer, so what it has done is kept
-  // in the same buffer in front of what it still reads: buf[0, w) is done, buf[r, length) is the
-  // original text still to be read, and w <= r throughout.
-  std::size_t r = 0;
-  std::size_t w = 0;
-  bool inString = InsideString;
-  auto put = [&](char16_t c) { buf[w++] = c; };
-
-  while (r < length) {
-    CopyPlain(buf, r, w, length, inString);
-    if (r == length)
+  while (r < avail) {
+    CopyPlain(in, r, avail, out, w, state.InString);
+    if (r == avail)
       break;
 
-    const char16_t c = buf[r];
+    const char16_t c = in[r];
     if (c == u'"') {
-      inString = !inString;
+      state.InString = !state.InString;
       put(c);
       ++r;
       continue;
@@ -116,14 +116,21 @@ void NormalizeText(std::u16string& text, bool InsideString) {
       // Layout between tokens: a run of spaces, tabs and line breaks leaves one space when it
       // holds a space, and nothing otherwise. The last character of the text stays as it is.
       std::size_t end = r;
-      bool hasSpace = false;
-      for (; end < length - 1 && IsLayout(buf[end]); ++end)
-        hasSpace = hasSpace || buf[end] == u' ';
-      const bool toTheEnd = end == length - 1 && IsLayout(buf[end]);
-      if (hasSpace && !(toTheEnd && buf[end] == u' '))
+      bool hasSpace = state.SpaceInRun;
+      state.SpaceInRun = false;
+      for (; end < avail - 1 && IsLayout(in[end]); ++end)
+        hasSpace = hasSpace || in[end] == u' ';
+      const bool toTheEnd = end == avail - 1 && IsLayout(in[end]);
+      if (toTheEnd && !final) {
+        // The run goes on to what is known so far; its last character may be the text's last.
+        state.SpaceInRun = hasSpace;
+        r = end;
+        return;
+      }
+      if (hasSpace && !(toTheEnd && in[end] == u' '))
         put(u' ');
       if (toTheEnd)
-        put(buf[end++]);
+        put(in[end++]);
       r = end;
       continue;
     }
@@ -131,7 +138,7 @@ void NormalizeText(std::u16string& text, bool InsideString) {
     // A run of backslashes: each pair is one escaped backslash and stays; only an odd one out
     // starts an escape, the same rule that decides whether a quote ends a string.
     std::size_t run = r;
-    while (run < length && buf[run] == u'\\')
+    while (run < avail && in[run] == u'\\')
       ++run;
     const std::size_t pairs = (run - r) / 2;
     for (std::size_t k = 0; k < pairs; ++k) {
@@ -141,11 +148,14 @@ void NormalizeText(std::u16string& text, bool InsideString) {
     r += 2 * pairs;
     if (r == run)
       continue;
+    // The odd backslash may be the first of a longer run, or of an escape, still to come.
+    if (!final && r + 6 > avail)
+      return;
 
     // The escape's backslash is at r. "\u" or "\U" and four hexadecimal digits, all inside the
     // text, give one UTF-16 code unit; anything else stays as it stands.
-    if (r + 6 <= length && (buf[r + 1] == u'u' || buf[r + 1] == u'U')) {
-      if (const auto unit = ReadEscapeDigits(buf + r + 2)) {
+    if (r + 6 <= avail && (in[r + 1] == u'u' || in[r + 1] == u'U')) {
+      if (const auto unit = ReadEscapeDigits(in + r + 2)) {
         r += 6;
         // A decoded quote or backslash stays escaped, or it would end or escape the string it
         // stands in. Six characters gave way, so the two fit.
@@ -159,11 +169,215 @@ void NormalizeText(std::u16string& text, bool InsideString) {
     put(u'\\');
     ++r;
     // An escaped quote neither ends nor starts a string.
-    if (r < length && buf[r] == u'"')
-      put(buf[r++]);
+    if (r < avail && in[r] == u'"')
+      put(in[r++]);
+  }
+}
+
+void NormalizeText(std::u16string& text, bool InsideString) {
+  const std::size_t length = text.size();
+  if (length < 2)
+    return;
+  // Nothing the pass does makes the text longer, so what it has done is kept in the same buffer
+  // in front of what it still reads.
+  std::size_t r = 0;
+  std::size_t w = 0;
+  NormalizeState state{InsideString};
+  NormalizeSome(text.data(), r, length, true, text.data(), w, state);
+  text.resize(w);
+}
+
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+// UTF-8 bytes as a source of UTF-16 pieces.
+class Utf8Source {
+public:
+  Utf8Source(std::string_view bytes, Utf8Tally* tally)
+      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), tally_(tally) {}
+
+  bool Done() const { return i_ == n_; }
+  // Each byte makes at most one unit.
+  std::size_t MostUnits() const { return n_; }
+
+  // Decodes into out[0, room), room >= 2, whole sequences only; returns the units written.
+  std::size_t Fill(char16_t* out, std::size_t room) {
+    std::size_t o = 0;
+    while (i_ < n_ && o + 2 <= room) {
+      if (n_ - i_ >= 16 && room - o >= 16 && IsAsciiBlock(p_ + i_)) {
+        Widen16(p_ + i_, out + o);
+        i_ += 16;
+        o += 16;
+        continue;
+      }
+      if (p_[i_] < 0x80) {
+        out[o++] = p_[i_++];
+        continue;
+      }
+      const Utf8Sequence sequence = DecodeUtf8Sequence(p_ + i_, n_ - i_, out + o);
+      if (tally_)
+        ++(sequence.WellFormed ? tally_->WellFormed : tally_->IllFormed);
+      i_ += sequence.Bytes;
+      o += sequence.Units;
+    }
+    return o;
   }
 
+  // Widens blocks of 16 ASCII bytes that hold nothing the normalisation changes straight into
+  // out[0, room); returns the units written, a multiple of 16.
+  std::size_t WidenPlain(char16_t* out, std::size_t room, bool inString) {
+    std::size_t o = 0;
+    while (n_ - i_ >= 16 && room - o >= 16 && IsPlainBlock(p_ + i_, inString)) {
+      Widen16(p_ + i_, out + o);
+      i_ += 16;
+      o += 16;
+    }
+    return o;
+  }
+
+private:
+  static void Widen16(const unsigned char* in, char16_t* out) {
+#ifdef __SSE2__
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+                     _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+#else
+    for (std::size_t k = 0; k < 16; ++k)
+      out[k] = in[k];
+#endif
+  }
+
+  static bool IsAsciiBlock(const unsigned char* p) {
+#ifdef __SSE2__
+    return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+#else
+    for (std::size_t k = 0; k < 16; ++k) {
+      if (p[k] >= 0x80)
+        return false;
+    }
+    return true;
+#endif
+  }
+
+  // ASCII without quotes and backslashes, and outside strings without anything up to the space
+  // (more than the layout, which is cheaper to test and only sends a few controls the slow way).
+  static bool IsPlainBlock(const unsigned char* p, bool inString) {
+#ifdef __SSE2__
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i special = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                   _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
+    // Signed: bytes from 0x80 on count as below the space too.
+    if (!inString)
+      special = _mm_or_si128(special, _mm_cmplt_epi8(block, _mm_set1_epi8(0x21)));
+    return (_mm_movemask_epi8(block) | _mm_movemask_epi8(special)) == 0;
+#else
+    for (std::size_t k = 0; k < 16; ++k) {
+      const unsigned char c = p[k];
+      if (c >= 0x80 || c == '"' || c == '\\' || (!inString && c <= 0x20))
+        return false;
+    }
+    return true;
+#endif
+  }
+
+  const unsigned char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+  Utf8Tally* tally_;
+};
+
+// UTF-16 bytes of either order as a source of pieces.
+class Utf16Source {
+public:
+  Utf16Source(std::string_view bytes, bool bigEndian)
+      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()),
+        high_(bigEndian ? 0 : 1) {}
+
+  bool Done() const { return i_ == n_; }
+  std::size_t MostUnits() const { return n_ / 2 + n_ % 2; }
+
+  std::size_t Fill(char16_t* out, std::size_t room) {
+    std::size_t o = 0;
+    for (; n_ - i_ >= 2 && o < room; i_ += 2)
+      out[o++] = static_cast<char16_t>(p_[i_ + high_] << 8 | p_[i_ + 1 - high_]);
+    if (n_ - i_ == 1 && o < room) {
+      out[o++] = kReplacement;
+      ++i_;
+    }
+    return o;
+  }
+
+  std::size_t WidenPlain(char16_t*, std::size_t, bool) { return 0; }
+
+private:
+  const unsigned char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+  unsigned high_;
+};
+
+// The text grows ahead of the writing in steps of this many characters, so that only what it
+// will hold is ever touched.
+constexpr std::size_t kGrowStep = std::size_t{1} << 14;
+// Decoded characters wait here, a piece at a time, for the normalisation.
+constexpr std::size_t kPieceLength = std::size_t{1} << 13;
+
+// Makes text.size() at least need, within most (the most the text can come to, for which room
+// is reserved: growing never moves the text).
+void GrowTo(std::u16string& text, std::size_t need, std::size_t most) {
+  if (text.size() < need)
+    text.resize(std::min(most, std::max(need, text.size() + kGrowStep)));
+}
+
+template <class Source> std::u16string NormalizeFrom(Source& source) {
+  const std::size_t most = source.MostUnits();
+  std::u16string text = TakeSpareText(most);
+  text.reserve(most);
+  std::array<char16_t, kPieceLength> piece;
+  std::size_t waiting = 0; // decoded characters at the front of piece, not yet normalised
+  std::size_t w = 0;
+  NormalizeState state;
+  for (;;) {
+    // Plain ASCII goes straight into the text while nothing waits before it.
+    while (waiting == 0) {
+      GrowTo(text, w + 16, most);
+      const std::size_t room = text.size() - w;
+      const std::size_t widened = source.WidenPlain(text.data() + w, room, state.InString);
+      w += widened;
+      // Stopped before the room ran out: at something to normalise, or at the end.
+      if (widened == 0 || room - widened >= 16)
+        break;
+    }
+    waiting += source.Fill(piece.data() + waiting, piece.size() - waiting);
+    const bool final = source.Done();
+    // Normalising writes no more than it reads, and one more only after it read one without
+    // writing; so the text never needs more than most.
+    GrowTo(text, w + waiting + 1, most);
+    std::size_t r = 0;
+    NormalizeSome(piece.data(), r, waiting, final, text.data(), w, state);
+    if (final)
+      break;
+    std::copy(piece.begin() + static_cast<std::ptrdiff_t>(r),
+              piece.begin() + static_cast<std::ptrdiff_t>(waiting), piece.begin());
+    waiting -= r;
+  }
   text.resize(w);
+  return text;
+}
+
+} // namespace
+
+std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
+  Utf8Source source(bytes, tally);
+  return NormalizeFrom(source);
+}
+
+std::u16string NormalizeUtf16Bytes(std::string_view bytes, bool bigEndian) {
+  Utf16Source source(bytes, bigEndian);
+  return NormalizeFrom(source);
 }
 
 } // namespace ujson

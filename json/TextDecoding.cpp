@@ -1,6 +1,7 @@
 #include "json/TextDecoding.h"
 
 #include "json/MemoryBlocks.h"
+#include "json/NormalizeText.h"
 #include "json/Regional.h"
 #include "json/UnicodeConversion.h"
 
@@ -82,6 +83,27 @@ std::u16string DecodeFileBytes(std::string_view bytes) {
     return AnsiToUtf16(bytes);
   }
   ShrinkTo(text, written);
+  return text;
+}
+
+std::u16string NormalizedFileText(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  if (StartsWith(bytes, "\xEF\xBB\xBF"sv))
+    return NormalizeUtf8Bytes(bytes.substr(3));
+  if (StartsWith(bytes, "\xFF\xFE"sv))
+    return NormalizeUtf16Bytes(bytes.substr(2), false);
+  if (StartsWith(bytes, "\xFE\xFF"sv))
+    return NormalizeUtf16Bytes(bytes.substr(2), true);
+
+  // As in DecodeFileBytes, one pass both judges and gives the text; an ANSI file, judged only at
+  // its end, is decoded again.
+  Utf8Tally tally;
+  std::u16string text = NormalizeUtf8Bytes(bytes, &tally);
+  if (TakenAsUtf8(tally))
+    return text;
+  KeepSpareText(std::move(text));
+  text = AnsiToUtf16(bytes);
+  NormalizeText(text);
   return text;
 }
 

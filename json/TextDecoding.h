@@ -12,4 +12,8 @@ namespace ujson {
 // becomes U+FFFD); anything else is read with the ANSI code page.
 std::u16string DecodeFileBytes(std::string_view bytes);
 
+// The document text of a file's bytes: NormalizeText over DecodeFileBytes, in one forward pass
+// where the encoding allows (UTF-8 and UTF-16; the ANSI code page decodes first).
+std::u16string NormalizedFileText(std::string_view bytes);
+
 } // namespace ujson

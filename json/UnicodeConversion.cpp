@@ -44,6 +44,60 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 } // namespace
 
+Utf8Sequence DecodeUtf8Sequence(const unsigned char* p, std::size_t n, char16_t* out) {
+  const unsigned lead = p[0];
+  if (lead < 0x80) {
+    out[0] = static_cast<char16_t>(lead);
+    return {1, 1, true};
+  }
+  // The ranges of the second byte exclude overlongs, surrogates and code points past U+10FFFF,
+  // so a mismatch at any byte ends the maximal subpart there.
+  std::size_t length = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  char32_t cp = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    cp = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    cp = lead & 0x0F;
+    if (lead == 0xE0)
+      low = 0xA0;
+    else if (lead == 0xED)
+      high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    cp = lead & 0x07;
+    if (lead == 0xF0)
+      low = 0x90;
+    else if (lead == 0xF4)
+      high = 0x8F;
+  }
+  std::size_t matched = 1;
+  while (matched < length && matched < n) {
+    const unsigned next = p[matched];
+    if (next < low || next > high)
+      break;
+    cp = (cp << 6) | (next & 0x3F);
+    low = 0x80;
+    high = 0xBF;
+    ++matched;
+  }
+  if (length == 0 || matched < length) {
+    out[0] = kReplacement;
+    return {matched, 1, false};
+  }
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    return {length, 2, true};
+  }
+  out[0] = static_cast<char16_t>(cp);
+  return {length, 1, true};
+}
+
 std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf8Errors errors,
                                       Utf8Tally* tally) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -58,65 +112,13 @@ std::optional<std::size_t> DecodeUtf8(std::string_view bytes, char16_t* out, Utf
     }
     if (i == n)
       break;
-    const unsigned lead = p[i];
-    if (lead < 0x80) {
-      out[o++] = static_cast<char16_t>(lead);
-      ++i;
-      continue;
-    }
-    // The ranges of the second byte exclude overlongs, surrogates and code points past U+10FFFF,
-    // so a mismatch at any byte ends the maximal subpart there.
-    std::size_t length = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    char32_t cp = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      cp = lead & 0x0F;
-      if (lead == 0xE0)
-        low = 0xA0;
-      else if (lead == 0xED)
-        high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      cp = lead & 0x07;
-      if (lead == 0xF0)
-        low = 0x90;
-      else if (lead == 0xF4)
-        high = 0x8F;
-    }
-    std::size_t matched = 1;
-    while (matched < length && i + matched < n) {
-      const unsigned next = p[i + matched];
-      if (next < low || next > high)
-        break;
-      cp = (cp << 6) | (next & 0x3F);
-      low = 0x80;
-      high = 0xBF;
-      ++matched;
-    }
-    if (length == 0 || matched < length) {
-      if (errors == Utf8Errors::Stop)
-        return std::nullopt;
-      if (tally)
-        ++tally->IllFormed;
-      out[o++] = kReplacement;
-      i += matched;
-      continue;
-    }
-    if (tally)
-      ++tally->WellFormed;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out[o++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-      out[o++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out[o++] = static_cast<char16_t>(cp);
-    }
-    i += length;
+    const Utf8Sequence sequence = DecodeUtf8Sequence(p + i, n - i, out + o);
+    if (!sequence.WellFormed && errors == Utf8Errors::Stop)
+      return std::nullopt;
+    if (tally && p[i] >= 0x80)
+      ++(sequence.WellFormed ? tally->WellFormed : tally->IllFormed);
+    i += sequence.Bytes;
+    o += sequence.Units;
   }
   return o;
 }

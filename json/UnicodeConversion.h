@@ -22,6 +22,15 @@ struct Utf8Tally {
   std::size_t IllFormed = 0;
 };
 
+// One UTF-8 sequence, or the maximal subpart of an ill-formed one, decoded from the start of
+// p[0, n) (n >= 1) into out, which needs room for two units: an ill-formed one becomes U+FFFD.
+struct Utf8Sequence {
+  std::size_t Bytes;
+  std::size_t Units;
+  bool WellFormed;
+};
+Utf8Sequence DecodeUtf8Sequence(const unsigned char* p, std::size_t n, char16_t* out);
+
 // Decodes `bytes` into `out`, which must have room for bytes.size() units (UTF-16 never needs
 // more units than UTF-8 has bytes). Returns the number of units written, or nothing when
 // `errors` is Stop and an ill-formed sequence was met. The result equals bytes.size() exactly

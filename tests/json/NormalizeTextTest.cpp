@@ -1,5 +1,7 @@
 #include "json/NormalizeText.h"
 
+#include "ReferenceText.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -31,78 +33,6 @@ std::string Describe(const std::u16string& text) {
   return out;
 }
 
-// The rule written out in two plain steps, slow but easy to hold against its description.
-// First the text is cut into pieces: each character, each escaped backslash, escaped quote and
-// decoded escape, each piece knowing whether it stands inside a string. Then, outside strings,
-// TAB, LF and CR go (the text's last character stays) and a space goes when the next piece left
-// is a space as well.
-std::u16string ReferenceNormalize(const std::u16string& text) {
-  struct Piece {
-    std::u16string text;
-    bool inString;
-    bool layout; // a space, TAB, LF or CR of the text itself
-    bool last;   // the text's last character
-  };
-  // "$" and the four characters, read as a C string would be: up to the first NUL.
-  auto hexValue = [](std::u16string digits) -> std::optional<char16_t> {
-    digits = digits.substr(0, digits.find(u'\0'));
-    if (digits.empty())
-      return std::nullopt;
-    unsigned value = 0;
-    for (const char16_t d : digits) {
-      const std::u16string hexDigits = u"0123456789abcdef";
-      const std::size_t k = hexDigits.find(d >= u'A' && d <= u'F' ? d - u'A' + u'a' : d);
-      if (k == std::u16string::npos)
-        return std::nullopt;
-      value = value * 16 + static_cast<unsigned>(k);
-    }
-    return static_cast<char16_t>(value);
-  };
-
-  const std::size_t n = text.size();
-  std::vector<Piece> pieces;
-  bool inString = false;
-  for (std::size_t i = 0; i < n;) {
-    const char16_t c = text[i];
-    const bool isLayout = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-    if (c == u'\\' && i + 1 < n && text[i + 1] == u'\\') {
-      pieces.push_back({u"\\\\", inString, false, false});
-      i += 2;
-    } else if (c == u'\\' && i + 6 <= n && (text[i + 1] == u'u' || text[i + 1] == u'U') &&
-               hexValue(text.substr(i + 2, 4))) {
-      const char16_t unit = *hexValue(text.substr(i + 2, 4));
-      const bool needsEscape = unit == u'"' || unit == u'\\';
-      pieces.push_back({needsEscape ? std::u16string{u'\\', unit} : std::u16string(1, unit),
-                        inString, false, false});
-      i += 6;
-    } else if (c == u'\\' && i + 1 < n && text[i + 1] == u'"') {
-      pieces.push_back({u"\\\"", inString, false, false});
-      i += 2;
-    } else {
-      if (c == u'"')
-        inString = !inString;
-      pieces.push_back({std::u16string(1, c), inString && c != u'"', isLayout, i == n - 1});
-      ++i;
-    }
-  }
-  std::vector<Piece> kept;
-  for (const Piece& piece : pieces) {
-    if (!piece.inString && piece.layout && piece.text != u" " && !piece.last)
-      continue;
-    kept.push_back(piece);
-  }
-  std::u16string result;
-  for (std::size_t k = 0; k < kept.size(); ++k) {
-    const bool rawSpace = !kept[k].inString && kept[k].layout && kept[k].text == u" ";
-    const bool nextRawSpace = k + 1 < kept.size() && !kept[k + 1].inString && kept[k + 1].layout &&
-                              kept[k + 1].text == u" ";
-    if (rawSpace && nextRawSpace)
-      continue;
-    result += kept[k].text;
-  }
-  return result;
-}
-
 void ExpectSameAsReferenceOnRandomTexts(const std::u16string& alphabet, unsigned seed, int cases) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> lengthOf(0, 30);
@@ -112,7 +42,7 @@ void ExpectSameAsReferenceOnRandomTexts(const std::u16string& alphabet, unsigned
     std::u16string text(static_cast<std::size_t>(lengthOf(random)), u' ');
     for (char16_t& c : text)
       c = alphabet[letterOf(random)];
-    const std::u16string expected = ReferenceNormalize(text);
+    const std::u16string expected = reference_text::Normalize(text);
     const std::u16string actual = Normalized(text);
     if (actual != expected) {
       ++failures;

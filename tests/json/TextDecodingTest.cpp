@@ -3,6 +3,8 @@
 #include "json/Regional.h"
 #include "json/UnicodeConversion.h"
 
+#include "CodePageGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -13,19 +15,6 @@ namespace {
 
 using namespace std::string_literals;
 using ujson::DecodeFileBytes;
-
-class CodePageGuard {
-public:
-  explicit CodePageGuard(uint32_t codePage) : saved_(ujson::AnsiCodePage()) {
-    ujson::SelectAnsiCodePage(codePage);
-  }
-  CodePageGuard(const CodePageGuard&) = delete;
-  CodePageGuard& operator=(const CodePageGuard&) = delete;
-  ~CodePageGuard() { ujson::SelectAnsiCodePage(saved_); }
-
-private:
-  uint32_t saved_;
-};
 
 TEST(TextDecoding, EachByteOrderMarkChoosesItsEncodingAndIsDropped) {
   CodePageGuard cp(1252);
