@@ -91,19 +91,20 @@ bool TNodeRecordBuilder::Begin(uint32_t record, int32_t position) {
   const char16_t c = At(position);
   if (c == u']' || c == u'}')
     return false;
-  records_.SetTextStart(record, position);
+  records_.SlotOf(record).SetTextStart(position);
   return true;
 }
 
 bool TNodeRecordBuilder::ParseValue(uint32_t record, int32_t& p) {
+  TNodeRecords::Slot slot = records_.SlotOf(record);
   for (;;) {
-    records_.SetKind(record, jt_unknown);
-    records_.SetQuoted(record, false);
+    slot.SetKind(jt_unknown);
+    slot.SetQuoted(false);
     SkipSpaces(p);
     char16_t c = At(p);
     if (c == u'{' || c == u'[') {
-      records_.SetKind(record, c == u'{' ? jt_object : jt_array);
-      records_.SetValueStart(record, p);
+      slot.SetKind(c == u'{' ? jt_object : jt_array);
+      slot.SetValueStart(p);
       return true;
     }
     if (c == u'"') {
@@ -115,25 +116,25 @@ bool TNodeRecordBuilder::ParseValue(uint32_t record, int32_t& p) {
       SkipSpaces(p);
       c = At(p);
       if (c == u':')
-        records_.SetName(record, {nameStart, nameFinish});
+        slot.SetName({nameStart, nameFinish});
       // A string that stands alone ends at one of the after-string marks, or with the text (a
       // document that is one string).
       if (c == u',' || c == u']' || c == u'}' || (c != u':' && RestIsBlank(p))) {
-        records_.SetKind(record, jt_variant);
-        records_.SetValue(record, {nameStart, nameFinish});
-        records_.SetQuoted(record, true);
+        slot.SetKind(jt_variant);
+        slot.SetValue({nameStart, nameFinish});
+        slot.SetQuoted(true);
         return false;
       }
       // Steps over the colon, or whatever stands in its place.
       ++p;
       SkipSpaces(p);
       if (At(p) == u'"') {
-        records_.SetKind(record, jt_string);
-        records_.SetQuoted(record, true);
+        slot.SetKind(jt_string);
+        slot.SetQuoted(true);
         ++p;
         const int32_t valueStart = p;
         SeekUnescapedQuote(p);
-        records_.SetValue(record, {valueStart, p - 1});
+        slot.SetValue({valueStart, p - 1});
         ++p;
         SkipSpaces(p);
         return false;
@@ -141,22 +142,22 @@ bool TNodeRecordBuilder::ParseValue(uint32_t record, int32_t& p) {
       // The member's value is an object, an array or a bare value; the name stays.
       continue;
     }
-    records_.SetKind(record, jt_variant);
+    slot.SetKind(jt_variant);
     SkipSpaces(p);
-    records_.SetValueStart(record, p);
+    slot.SetValueStart(p);
     // A member without a value, as in {"n":}: the value is empty and the bracket stays the
     // container's, so that writing a value later goes in before it.
     if (At(p) == u']' || At(p) == u'}') {
-      records_.SetValueFinish(record, p - 1);
+      slot.SetValueFinish(p - 1);
       return false;
     }
     // The first character of a bare value never ends it.
     if (const int32_t delimiter = FindBareDelimiter(p + 1); delimiter != 0) {
-      records_.SetValueFinish(record, delimiter - 1);
+      slot.SetValueFinish(delimiter - 1);
       p = delimiter;
     } else {
       // The value runs to the end of the text (a document that is one number, say).
-      records_.SetValueFinish(record, length_);
+      slot.SetValueFinish(length_);
       p = length_ + 1;
     }
     SkipSpaces(p);
@@ -199,7 +200,7 @@ void TNodeRecordBuilder::Run(int32_t& p) {
       break;
 
     case Step::ValueDone:
-      records_.SetTextFinish(node, p - 1);
+      records_.SlotOf(node).SetTextFinish(p - 1);
       if (open_.empty())
         return;
       step = Step::ChildParsed;
@@ -219,7 +220,7 @@ void TNodeRecordBuilder::Run(int32_t& p) {
 
     case Step::ChildParsed: {
       OpenContainer& parent = open_.back();
-      if (!HasVisibleText(records_.Text(node))) {
+      if (!HasVisibleText(records_.SlotOf(node).Text())) {
         // Nothing follows the child's record yet: it goes again.
         records_.Truncate(node);
         step = Step::ChildsEnd;
@@ -241,7 +242,7 @@ void TNodeRecordBuilder::Run(int32_t& p) {
       SkipSpaces(p);
       if (p <= length_)
         ++p;
-      records_.SetValueFinish(container.record, p - 1);
+      records_.SlotOf(container.record).SetValueFinish(p - 1);
       open_.pop_back();
       node = container.record;
       level = container.level;

@@ -89,6 +89,11 @@ public:
   uint32_t LastChild(uint32_t index) const;
   int32_t CountChildren(uint32_t index) const;
 
+  class Slot;
+  // One record in place, for the parser's tight loop: no lookup per field. Valid as long as the
+  // records (chunks never move).
+  Slot SlotOf(uint32_t index);
+
   // Bytes held, for the figures.
   size_t Bytes() const;
 
@@ -161,11 +166,53 @@ private:
     f = static_cast<uint8_t>(on ? (f | flag) : (f & ~flag));
   }
 
+  friend class Slot;
+
   std::vector<Chunk> chunks_;
   uint32_t size_ = 0;
   std::vector<TStringElement> sideNames_;
   // First children that are not the next record (added by edits).
   std::unordered_map<uint32_t, uint32_t> firstChildElsewhere_;
 };
+
+class TNodeRecords::Slot {
+public:
+  void SetTextStart(int32_t start) { record_->TextStart = start; }
+  void SetTextFinish(int32_t finish) { record_->TextFinish = finish; }
+  TStringElement Text() const { return {record_->TextStart, record_->TextFinish}; }
+  void SetValue(TStringElement range) {
+    record_->ValueStart = range.Start;
+    record_->ValueFinish = range.Finish;
+  }
+  void SetValueStart(int32_t start) { record_->ValueStart = start; }
+  void SetValueFinish(int32_t finish) { record_->ValueFinish = finish; }
+  void SetKind(TJSONType kind) { *flags_ = static_cast<uint8_t>((*flags_ & ~KindMask) | kind); }
+  void SetQuoted(bool quoted) {
+    *flags_ = static_cast<uint8_t>(quoted ? (*flags_ | QuotedFlag) : (*flags_ & ~QuotedFlag));
+  }
+  void SetName(TStringElement range) {
+    if (range.Finish > 0 && int64_t{range.Start} == int64_t{record_->TextStart} + 1 &&
+        record_->NameField >= 0)
+      record_->NameField = range.Finish;
+    else
+      records_->SetName(index_, range);
+  }
+
+private:
+  friend class TNodeRecords;
+  Slot(TNodeRecords* records, uint32_t index, Record* record, uint8_t* flags)
+      : records_(records), index_(index), record_(record), flags_(flags) {}
+
+  TNodeRecords* records_;
+  uint32_t index_;
+  Record* record_;
+  uint8_t* flags_;
+};
+
+inline TNodeRecords::Slot TNodeRecords::SlotOf(uint32_t index) {
+  uint32_t c, o;
+  Locate(index, c, o);
+  return Slot(this, index, &chunks_[c].records[o], &chunks_[c].flags[o]);
+}
 
 } // namespace ujson
