@@ -240,8 +240,10 @@ bool TJSON::InTree(const TJSONObject& node) const {
 }
 
 const std::vector<uint32_t>* TJSON::ChildIndex(uint32_t record) {
-  if (const auto found = FChildIndexes.find(record); found != FChildIndexes.end())
-    return &found->second;
+  if (!FChildIndexes.empty()) {
+    if (const auto found = FChildIndexes.find(record); found != FChildIndexes.end())
+      return &found->second;
+  }
   int32_t count = 0;
   for (uint32_t child = FRecords.FirstChild(record);
        child != ujson::NoRecord && count < IndexedChildren; child = FRecords.NextSibling(child))

@@ -83,7 +83,7 @@ bool TNodeRecordBuilder::RestIsBlank(int32_t position) const {
   return true;
 }
 
-bool TNodeRecordBuilder::Begin(uint32_t record, int32_t position) {
+bool TNodeRecordBuilder::Begin(TNodeRecords::Slot& record, int32_t position) {
   // A value needs a character to start at that is neither layout (nothing but layout follows)
   // nor a closing bracket.
   if (position > length_ || RestIsBlank(position))
@@ -91,12 +91,11 @@ bool TNodeRecordBuilder::Begin(uint32_t record, int32_t position) {
   const char16_t c = At(position);
   if (c == u']' || c == u'}')
     return false;
-  records_.SlotOf(record).SetTextStart(position);
+  record.SetTextStart(position);
   return true;
 }
 
-bool TNodeRecordBuilder::ParseValue(uint32_t record, int32_t& p) {
-  TNodeRecords::Slot slot = records_.SlotOf(record);
+bool TNodeRecordBuilder::ParseValue(TNodeRecords::Slot& slot, int32_t& p) {
   for (;;) {
     slot.SetKind(jt_unknown);
     slot.SetQuoted(false);
@@ -182,7 +181,8 @@ void TNodeRecordBuilder::Parse(int32_t& p) {
 
 void TNodeRecordBuilder::Run(int32_t& p) {
   uint32_t node = root_;
-  if (!Begin(node, p))
+  TNodeRecords::Slot slot = records_.SlotOf(node);
+  if (!Begin(slot, p))
     return;
 
   enum class Step { Value, ValueDone, NextChild, ChildParsed, ChildsEnd };
@@ -191,7 +191,7 @@ void TNodeRecordBuilder::Run(int32_t& p) {
   for (;;) {
     switch (step) {
     case Step::Value:
-      if (ParseValue(node, p)) {
+      if (ParseValue(slot, p)) {
         open_.push_back({node, node == root_ ? records_.LastChild(root_) : NoRecord, level});
         step = Step::NextChild;
       } else {
@@ -200,7 +200,7 @@ void TNodeRecordBuilder::Run(int32_t& p) {
       break;
 
     case Step::ValueDone:
-      records_.SlotOf(node).SetTextFinish(p - 1);
+      slot.SetTextFinish(p - 1);
       if (open_.empty())
         return;
       step = Step::ChildParsed;
@@ -214,13 +214,14 @@ void TNodeRecordBuilder::Run(int32_t& p) {
       CheckNestingLevel(int64_t{parent.level} + 1);
       level = parent.level + 1;
       node = records_.Append();
-      step = Begin(node, p) ? Step::Value : Step::ChildParsed;
+      slot = records_.SlotOf(node);
+      step = Begin(slot, p) ? Step::Value : Step::ChildParsed;
       break;
     }
 
     case Step::ChildParsed: {
       OpenContainer& parent = open_.back();
-      if (!HasVisibleText(records_.SlotOf(node).Text())) {
+      if (!HasVisibleText(slot.Text())) {
         // Nothing follows the child's record yet: it goes again.
         records_.Truncate(node);
         step = Step::ChildsEnd;
@@ -242,7 +243,8 @@ void TNodeRecordBuilder::Run(int32_t& p) {
       SkipSpaces(p);
       if (p <= length_)
         ++p;
-      records_.SlotOf(container.record).SetValueFinish(p - 1);
+      slot = records_.SlotOf(container.record);
+      slot.SetValueFinish(p - 1);
       open_.pop_back();
       node = container.record;
       level = container.level;

@@ -41,9 +41,9 @@ private:
                ? text_[position - 1]
                : u'\0';
   }
-  bool Begin(uint32_t record, int32_t position);
+  bool Begin(TNodeRecords::Slot& record, int32_t position);
   // True when the value turned out to be an object or array, whose children follow.
-  bool ParseValue(uint32_t record, int32_t& position);
+  bool ParseValue(TNodeRecords::Slot& record, int32_t& position);
   void Run(int32_t& position);
   void SkipSpaces(int32_t& position) const;
   void SeekUnescapedQuote(int32_t& position) const;
