@@ -123,6 +123,8 @@ template <class Visit> inline void TJSON::VisitSubtree(uint32_t record, Visit vi
 }
 
 template <class Visit> inline void TJSON::ForEachObject(Visit visit) {
+  if (FLiveObjects == 0)
+    return;
   for (size_t block = 0; block < FObjectBlocks.size(); ++block) {
     if (!FObjectBlocks[block])
       continue;

@@ -122,11 +122,18 @@ const TJSONChildList& TJSONObject::GetAsList() const {
     const int32_t count = GetCount();
     items.reserve(static_cast<size_t>(count));
     auto* self = const_cast<TJSONObject*>(this);
-    for (uint32_t child = FOwner->FRecords.FirstChild(FRecord); child != ujson::NoRecord;
-         child = FOwner->FRecords.NextSibling(child)) {
-      TJSONObject* node = FOwner->ObjectFor(child, self);
-      node->AddRef();
-      items.push_back(node);
+    try {
+      for (uint32_t child = FOwner->FRecords.FirstChild(FRecord); child != ujson::NoRecord;
+           child = FOwner->FRecords.NextSibling(child)) {
+        TJSONObject* node = FOwner->ObjectFor(child, self);
+        JSONRef hold(node);
+        items.push_back(node);
+        static_cast<void>(hold.release());
+      }
+    } catch (...) {
+      for (TJSONObject* node : items)
+        node->Release();
+      throw;
     }
     std::swap(items, FChilds->items_);
     FChilds->generation_ = FOwner->FGeneration;
