@@ -121,19 +121,31 @@ void TJSON::DropObject(TJSONObject* node) noexcept {
   }
 }
 
+void TJSON::ForgetBlank(const TJSONObject* parent, const TJSONObject* blank) noexcept {
+  const auto [first, last] = FBlanks.equal_range(parent);
+  for (auto entry = first; entry != last; ++entry) {
+    if (entry->second == blank) {
+      FBlanks.erase(entry);
+      return;
+    }
+  }
+}
+
+void TJSON::OrphanBlanksOf(const TJSONObject* parent) noexcept {
+  const auto [first, last] = FBlanks.equal_range(parent);
+  std::vector<TJSONObject*> blanks;
+  for (auto entry = first; entry != last; ++entry)
+    blanks.push_back(entry->second);
+  for (TJSONObject* blank : blanks)
+    CutFromParent(blank);
+}
+
 void TJSON::CutFromParent(TJSONObject* node) noexcept {
   TJSONObject* parent = std::exchange(node->FParent, nullptr);
   if (parent == nullptr)
     return;
-  if (node->FDetached) {
-    const auto [first, last] = FBlanks.equal_range(parent);
-    for (auto entry = first; entry != last; ++entry) {
-      if (entry->second == node) {
-        FBlanks.erase(entry);
-        break;
-      }
-    }
-  }
+  if (node->FDetached)
+    ForgetBlank(parent, node);
   --parent->FChildObjects;
   DropObject(parent);
 }
@@ -172,15 +184,8 @@ void TJSON::SubtreeDied(TJSONObject* root) noexcept {
   ++root->FChildObjects; // keeps the object while its subtree goes
   root->FDetached = false;
   // A blank node's parent no longer sees it die.
-  if (root->FParent != nullptr) {
-    const auto [first, last] = FBlanks.equal_range(root->FParent);
-    for (auto entry = first; entry != last; ++entry) {
-      if (entry->second == root) {
-        FBlanks.erase(entry);
-        break;
-      }
-    }
-  }
+  if (root->FParent != nullptr)
+    ForgetBlank(root->FParent, root);
   int64_t dying = 0;
   std::vector<TJSONObject*> survivors;
   std::vector<TJSONObject*> orphaning{root};
@@ -202,14 +207,8 @@ void TJSON::SubtreeDied(TJSONObject* root) noexcept {
     node->FDetached = true;
     CutFromParent(node);
   }
-  for (TJSONObject* node : orphaning) {
-    const auto [first, last] = FBlanks.equal_range(node);
-    std::vector<TJSONObject*> blanks;
-    for (auto entry = first; entry != last; ++entry)
-      blanks.push_back(entry->second);
-    for (TJSONObject* blank : blanks)
-      CutFromParent(blank);
-  }
+  for (const TJSONObject* node : orphaning)
+    OrphanBlanksOf(node);
   JSONInstanceCount -= dying;
   --root->FChildObjects;
   DropObject(root);
@@ -320,14 +319,8 @@ void TJSON::DropChildren(uint32_t record) {
     node->FDetached = true;
     CutFromParent(node);
   }
-  for (TJSONObject* node : orphaning) {
-    const auto [first, last] = FBlanks.equal_range(node);
-    std::vector<TJSONObject*> blanks;
-    for (auto entry = first; entry != last; ++entry)
-      blanks.push_back(entry->second);
-    for (TJSONObject* blank : blanks)
-      CutFromParent(blank);
-  }
+  for (const TJSONObject* node : orphaning)
+    OrphanBlanksOf(node);
 }
 
 void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {

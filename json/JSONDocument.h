@@ -59,6 +59,9 @@ private:
   void SubtreeDied(TJSONObject* root) noexcept;
   // Gives up an object that nobody holds and no child object names as parent, and so on up.
   void DropObject(TJSONObject* node) noexcept;
+  void ForgetBlank(const TJSONObject* parent, const TJSONObject* blank) noexcept;
+  // Blank nodes of a dying node lose their parent.
+  void OrphanBlanksOf(const TJSONObject* parent) noexcept;
   // Cuts node from its parent object.
   void CutFromParent(TJSONObject* node) noexcept;
   void DeleteIfUnused() noexcept;
