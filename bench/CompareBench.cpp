@@ -150,16 +150,17 @@ Load InFreshProcess(const Loader& loader, const std::string& path) {
 
 // Nodes of a document, walked with an explicit stack.
 int64_t CountNodes(const IJSONObject& root) {
+  // Node objects are made on demand: a walk by GetChild holds only the ones still to visit.
   int64_t count = 1;
-  std::vector<const TJSONChildList*> pending{&root.GetAsList()};
+  std::vector<JSONRef> pending;
+  for (int32_t i = 0; i < root.GetCount(); ++i)
+    pending.push_back(const_cast<IJSONObject&>(root).GetChild(i));
   while (!pending.empty()) {
-    const TJSONChildList* list = pending.back();
+    const JSONRef node = std::move(pending.back());
     pending.pop_back();
-    count += list->Count();
-    for (const TJSONObject* child : *list) {
-      if (child->GetCount() > 0)
-        pending.push_back(&child->GetAsList());
-    }
+    ++count;
+    for (int32_t i = 0; i < node->GetCount(); ++i)
+      pending.push_back(node->GetChild(i));
   }
   return count;
 }

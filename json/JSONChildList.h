@@ -1,31 +1,28 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class TJSONObject;
-class IJSONObject;
 
-// The children of an object or array, in text order. Each entry holds one
-// count on its child. The storage is either an exactly sized block from the
-// document's node pool (lists made while a document loads: they are never
-// resized) or a heap block whose capacity is the count rounded up to a power
-// of two (lists made or grown by edits), so no capacity field is needed.
+// The children of an object or array, in text order, as node objects: what GetAsList hands
+// out. Each entry holds one count on its child, so the objects live as long as the list. The
+// list is made on demand (most callers walk with GetCount and GetChild, which make no list).
 class TJSONChildList {
 public:
   TJSONChildList() = default;
   TJSONChildList(const TJSONChildList&) = delete;
   TJSONChildList& operator=(const TJSONChildList&) = delete;
+  ~TJSONChildList();
 
-  int32_t Count() const { return count_; }
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TJSONObject* operator[](int32_t index) const { return items_[index]; }
-  TJSONObject* const* begin() const { return items_; }
-  TJSONObject* const* end() const { return items_ + count_; }
+  TJSONObject* const* begin() const { return items_.data(); }
+  TJSONObject* const* end() const { return items_.data() + items_.size(); }
 
 private:
   friend class TJSONObject;
-  friend class TJSONTreeBuilder;
 
-  TJSONObject** items_ = nullptr;
-  int32_t count_ = 0;
-  bool onHeap_ = false;
+  std::vector<TJSONObject*> items_;
+  uint64_t generation_ = 0;
 };

@@ -1,61 +1,326 @@
 #include "json/JSONDocument.h"
 
+#include "json/AddressPoisoning.h"
 #include "json/FileReading.h"
-#include "json/JSONTreeBuilder.h"
 #include "json/MemoryBlocks.h"
+#include "json/NodeRecordBuilder.h"
 #include "json/NormalizeText.h"
 #include "json/TextDecoding.h"
 
+#include <new>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
-TJSON::TJSON() : TJSONObject(this, nullptr) {}
+namespace {
+
+// Containers with fewer children are walked; larger ones get an index of their children.
+constexpr int32_t IndexedChildren = 32;
+
+} // namespace
+
+TJSON::TJSON() : TJSONObject(this, nullptr, 0, 0) {
+  FRecords.Append();
+  FTreeRecords = 1;
+  ++JSONInstanceCount;
+}
 
 TJSON* TJSON::Create() { return new TJSON(); }
 
-void TJSON::Destroy() noexcept {
-  // The tree has been let go by now; what stays is the object itself, for
-  // the nodes that callers still hold (see the class comment).
-  // The text's buffer may serve the next document loaded.
-  ujson::KeepSpareText(std::move(FText));
-  std::u16string().swap(FText);
-  --JSONInstanceCount;
-  if (FNodePool.ReleaseDocumentSlot())
-    delete this;
+TJSONObject* TJSON::ExistingObject(uint32_t record) const {
+  const size_t block = record / ObjectsPerBlock;
+  if (block >= FObjectBlocks.size() || !FObjectBlocks[block])
+    return nullptr;
+  const ObjectBlock& b = *FObjectBlocks[block];
+  const uint32_t slot = record % ObjectsPerBlock;
+  if (!b.Live[slot])
+    return nullptr;
+  return std::launder(reinterpret_cast<TJSONObject*>(const_cast<std::byte*>(b.Slots[slot])));
 }
 
-bool TJSON::ReleaseWholesale() noexcept {
-  if (FHeldNodeRefs != 0 || FHeapChildLists != 0)
-    return false;
-  JSONInstanceCount -= FNodePool.ReleaseAllNodes();
-  ClearChilds();
-  Destroy();
-  return true;
+TJSONObject* TJSON::ObjectFor(uint32_t record, TJSONObject* parent) {
+  if (TJSONObject* existing = ExistingObject(record))
+    return existing;
+  const size_t block = record / ObjectsPerBlock;
+  if (block >= FObjectBlocks.size())
+    FObjectBlocks.resize(block + 1);
+  if (!FObjectBlocks[block])
+    FObjectBlocks[block] = std::make_unique<ObjectBlock>();
+  ObjectBlock& b = *FObjectBlocks[block];
+  const uint32_t slot = record % ObjectsPerBlock;
+  UJSON_UNPOISON(b.Slots[slot], sizeof(TJSONObject));
+  auto* node = ::new (b.Slots[slot])
+      TJSONObject(this, parent, record, parent != nullptr ? parent->FLevel + 1 : 0);
+  b.Live[slot] = true;
+  ++FLiveObjects;
+  if (parent != nullptr)
+    ++parent->FChildObjects;
+  return node;
 }
 
-void TJSON::AddDetachedNode(TJSONObject& parent, TJSONObject& node) {
-  FDetachedNodes.emplace(&parent, &node);
+TJSONObject* TJSON::NewDetachedNode(TJSONObject* parent) {
+  const uint32_t record = FRecords.Append();
+  TJSONObject* node = ObjectFor(record, parent);
+  node->FDetached = true;
+  ++JSONInstanceCount;
+  if (parent != nullptr)
+    FBlanks.emplace(parent, node);
+  return node;
 }
 
-void TJSON::ForgetDetachedNode(const TJSONObject& parent, const TJSONObject& node) noexcept {
-  if (FDetachedNodes.empty())
+void TJSON::Released(TJSONObject* node) noexcept {
+  node->FPending = true;
+  FPendingReleases.push_back(node);
+  if (FReleasing)
     return;
-  const auto [first, last] = FDetachedNodes.equal_range(&parent);
+  // Releasing one object may release others (the children of its list, the parents that only
+  // it kept): they queue up here instead of recursing, so any depth goes in constant stack.
+  FReleasing = true;
+  while (!FPendingReleases.empty()) {
+    TJSONObject* next = FPendingReleases.back();
+    FPendingReleases.pop_back();
+    HandleRelease(next);
+  }
+  FReleasing = false;
+  DeleteIfUnused();
+}
+
+void TJSON::HandleRelease(TJSONObject* node) noexcept {
+  node->FPending = false;
+  if (node->FRefCount != 0)
+    return;
+  if (node == this) {
+    DocumentDied();
+    return;
+  }
+  node->FChilds.reset();
+  if (node->FDetached && node->FNested) {
+    node->FDetached = node->FNested = false;
+    DropObject(node);
+  } else if (node->FDetached) {
+    SubtreeDied(node);
+  } else {
+    DropObject(node);
+  }
+}
+
+void TJSON::DropObject(TJSONObject* node) noexcept {
+  while (node != nullptr && node != this && node->FRefCount == 0 && node->FChildObjects == 0 &&
+         !node->FDetached && !node->FPending) {
+    TJSONObject* parent = node->FParent;
+    const uint32_t record = node->FRecord;
+    node->~TJSONObject();
+    ObjectBlock& b = *FObjectBlocks[record / ObjectsPerBlock];
+    b.Live[record % ObjectsPerBlock] = false;
+    UJSON_POISON(b.Slots[record % ObjectsPerBlock], sizeof(TJSONObject));
+    --FLiveObjects;
+    if (parent == nullptr)
+      return;
+    --parent->FChildObjects;
+    node = parent;
+  }
+}
+
+void TJSON::ForgetBlank(const TJSONObject* parent, const TJSONObject* blank) noexcept {
+  const auto [first, last] = FBlanks.equal_range(parent);
   for (auto entry = first; entry != last; ++entry) {
-    if (entry->second == &node) {
-      FDetachedNodes.erase(entry);
+    if (entry->second == blank) {
+      FBlanks.erase(entry);
       return;
     }
   }
 }
 
-void TJSON::OrphanDetachedNodesOf(const TJSONObject& parent) noexcept {
-  if (FDetachedNodes.empty())
-    return;
-  const auto [first, last] = FDetachedNodes.equal_range(&parent);
+void TJSON::OrphanBlanksOf(const TJSONObject* parent) noexcept {
+  const auto [first, last] = FBlanks.equal_range(parent);
+  std::vector<TJSONObject*> blanks;
   for (auto entry = first; entry != last; ++entry)
-    entry->second->FParent = nullptr;
-  FDetachedNodes.erase(first, last);
+    blanks.push_back(entry->second);
+  for (TJSONObject* blank : blanks)
+    CutFromParent(blank);
+}
+
+void TJSON::CutFromParent(TJSONObject* node) noexcept {
+  TJSONObject* parent = std::exchange(node->FParent, nullptr);
+  if (parent == nullptr)
+    return;
+  if (node->FDetached)
+    ForgetBlank(parent, node);
+  --parent->FChildObjects;
+  DropObject(parent);
+}
+
+void TJSON::DocumentDied() noexcept {
+  FChilds.reset();
+  // Nodes that callers hold outlive the document with their subtrees; the topmost of them lose
+  // their parents. Blank nodes hanging off the tree lose theirs the same way.
+  std::vector<TJSONObject*> topmost;
+  ForEachObject([this, &topmost](TJSONObject& node) {
+    if (node.FRefCount == 0)
+      return;
+    const TJSONObject* up = node.FParent;
+    while (up != nullptr && up != this && up->FRefCount == 0)
+      up = up->FParent;
+    if (up == this)
+      topmost.push_back(&node);
+  });
+  int64_t surviving = 0;
+  for (TJSONObject* node : topmost) {
+    if (!node->FDetached) {
+      surviving += SubtreeSize(node->FRecord);
+      node->FDetached = true;
+    }
+    CutFromParent(node);
+  }
+  JSONInstanceCount -= FTreeRecords - surviving;
+  FTreeRecords = 0;
+  StructureChanged();
+  // The text's buffer may serve the next document loaded.
+  ujson::KeepSpareText(std::move(FText));
+  std::u16string().swap(FText);
+}
+
+void TJSON::SubtreeDied(TJSONObject* root) noexcept {
+  ++root->FChildObjects; // keeps the object while its subtree goes
+  root->FDetached = false;
+  // A blank node's parent no longer sees it die.
+  if (root->FParent != nullptr)
+    ForgetBlank(root->FParent, root);
+  int64_t dying = 0;
+  std::vector<TJSONObject*> survivors;
+  std::vector<TJSONObject*> orphaning{root};
+  VisitSubtree(root->FRecord, [&](uint32_t record) {
+    TJSONObject* node = record == root->FRecord ? nullptr : ExistingObject(record);
+    if (node != nullptr && (node->FRefCount != 0 || node->FDetached)) {
+      // Held: it lives on with its subtree, the topmost losing its parent.
+      if (!node->FDetached)
+        survivors.push_back(node);
+      node->FNested = false;
+      return false;
+    }
+    ++dying;
+    if (node != nullptr)
+      orphaning.push_back(node);
+    return true;
+  });
+  for (TJSONObject* node : survivors) {
+    node->FDetached = true;
+    CutFromParent(node);
+  }
+  for (const TJSONObject* node : orphaning)
+    OrphanBlanksOf(node);
+  JSONInstanceCount -= dying;
+  --root->FChildObjects;
+  DropObject(root);
+}
+
+void TJSON::DeleteIfUnused() noexcept {
+  if (!Alive() && FLiveObjects == 0 && !FReleasing)
+    delete this;
+}
+
+int64_t TJSON::SubtreeSize(uint32_t record) const {
+  int64_t size = 0;
+  VisitSubtree(record, [&size](uint32_t) {
+    ++size;
+    return true;
+  });
+  return size;
+}
+
+bool TJSON::InTree(const TJSONObject& node) const {
+  const TJSONObject* up = &node;
+  while (up != nullptr && up != this) {
+    if (up->FDetached)
+      return false;
+    up = up->FParent;
+  }
+  return up == this && Alive();
+}
+
+const std::vector<uint32_t>* TJSON::ChildIndex(uint32_t record) {
+  if (!FChildIndexes.empty()) {
+    if (const auto found = FChildIndexes.find(record); found != FChildIndexes.end())
+      return &found->second;
+  }
+  int32_t count = 0;
+  for (uint32_t child = FRecords.FirstChild(record);
+       child != ujson::NoRecord && count < IndexedChildren; child = FRecords.NextSibling(child))
+    ++count;
+  if (count < IndexedChildren)
+    return nullptr;
+  std::vector<uint32_t> index;
+  for (uint32_t child = FRecords.FirstChild(record); child != ujson::NoRecord;
+       child = FRecords.NextSibling(child))
+    index.push_back(child);
+  return &FChildIndexes.emplace(record, std::move(index)).first->second;
+}
+
+void TJSON::ParseInto(TJSONObject& node, int32_t& position) {
+  const uint32_t before = FRecords.Size();
+  const bool inTree = InTree(node);
+  StructureChanged();
+  ujson::TNodeRecordBuilder(FRecords, FText, node.FRecord, node.FLevel).Parse(position);
+  const int64_t added = FRecords.Size() - before;
+  JSONInstanceCount += added;
+  if (inTree)
+    FTreeRecords += added;
+}
+
+JSONRef TJSON::AppendChild(TJSONObject& node) {
+  const uint32_t last = FRecords.LastChild(node.FRecord);
+  const uint32_t child = FRecords.Append();
+  if (last == ujson::NoRecord)
+    FRecords.SetFirstChild(node.FRecord, child);
+  else
+    FRecords.SetNextSibling(last, child);
+  ++JSONInstanceCount;
+  ++FTreeRecords;
+  StructureChanged();
+  return JSONRef(ObjectFor(child, &node));
+}
+
+void TJSON::DropChildren(uint32_t record) {
+  uint32_t child = FRecords.FirstChild(record);
+  if (child == ujson::NoRecord)
+    return;
+  FRecords.SetFirstChild(record, ujson::NoRecord);
+  StructureChanged();
+  int64_t dropped = 0;
+  std::vector<TJSONObject*> held;
+  std::vector<TJSONObject*> orphaning;
+  for (; child != ujson::NoRecord; child = FRecords.NextSibling(child)) {
+    VisitSubtree(child, [&](uint32_t each) {
+      ++dropped;
+      if (TJSONObject* node = FLiveObjects != 0 ? ExistingObject(each) : nullptr) {
+        if (node->FRefCount != 0)
+          held.push_back(node);
+        else
+          orphaning.push_back(node);
+      }
+      return true;
+    });
+  }
+  // Every node that a caller holds leaves the tree on its own and loses its parent; what they
+  // hold between them (nested ones counted once) stays alive.
+  std::unordered_set<const TJSONObject*> heldSet(held.begin(), held.end());
+  int64_t surviving = 0;
+  for (TJSONObject* node : held) {
+    bool nested = false;
+    for (const TJSONObject* up = node->FParent; up != nullptr && !nested; up = up->FParent)
+      nested = heldSet.count(up) != 0;
+    node->FNested = nested;
+    if (!nested)
+      surviving += SubtreeSize(node->FRecord);
+  }
+  FTreeRecords -= dropped;
+  JSONInstanceCount -= dropped - surviving;
+  for (TJSONObject* node : held) {
+    node->FDetached = true;
+    CutFromParent(node);
+  }
+  for (const TJSONObject* node : orphaning)
+    OrphanBlanksOf(node);
 }
 
 void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
@@ -82,9 +347,9 @@ void TJSON::LoadFromString(std::u16string AString) {
 
 void TJSON::ParseNormalized(std::u16string AText) {
   FText = std::move(AText);
-  // The tree builder refuses a text too long for its positions.
+  // The builder refuses a text too long for its positions.
   int32_t position = 1;
-  TJSONTreeBuilder(*this, TJSONTreeBuilder::ChildStorage::Pool).Parse(position);
+  ParseInto(*this, position);
 }
 
 JSONRef JSONFromFile(const std::u16string& AFileName) { return JSONFromFile(AFileName, {}); }

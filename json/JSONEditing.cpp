@@ -93,7 +93,6 @@ public:
   static void ReplaceAsString(TJSONObject& node, const std::u16string& escaped);
 
 private:
-  template <class Visit> static void VisitSubtree(TJSONObject& root, Visit visit);
   static bool CanEdit(const TJSONObject& node);
   static std::optional<TReplacement> RegionOf(const TJSONObject& node, TStringElement range,
                                               size_t newLength);
@@ -102,42 +101,17 @@ private:
   static void DropChilds(TJSONObject& node);
   static void Apply(TJSONObject& node, const TReplacement& edit, std::u16string_view inserted,
                     bool textReplaced);
-  static void CoverReplacement(TJSONObject& node, TStringElement& range, TStringElement oldRange,
+  // Which of the node's ranges an edit replaced.
+  enum class Replaced { Name, Value };
+  static void CoverReplacement(TJSONObject& node, Replaced which, TStringElement oldRange,
                                TStringElement oldText, const TReplacement& edit);
 };
-
-// Iterative: documents may be nested far deeper than the call stack allows.
-template <class Visit> void TJSONEditor::VisitSubtree(TJSONObject& root, Visit visit) {
-  struct Frame {
-    TJSONObject* node;
-    int32_t next;
-  };
-  visit(root);
-  std::vector<Frame> frames{{&root, 0}};
-  while (!frames.empty()) {
-    Frame& top = frames.back();
-    if (top.next >= top.node->FChilds.Count()) {
-      frames.pop_back();
-      continue;
-    }
-    TJSONObject& child = *top.node->FChilds[top.next++];
-    visit(child);
-    if (child.FChilds.Count() > 0)
-      frames.push_back({&child, 0});
-  }
-}
 
 // Only nodes of the live tree are edited. A node that an earlier edit dropped from the tree has
 // ranges nobody keeps true any more, and a node of a destroyed document has no text to edit;
 // editing through either would write into characters that belong to other nodes.
 bool TJSONEditor::CanEdit(const TJSONObject& node) {
-  const TJSONObject& document = *node.FOwner;
-  if (document.FRefCount == 0 || node.FJSONText.Start < 1)
-    return false;
-  const TJSONObject* top = &node;
-  while (top->FParent != nullptr)
-    top = top->FParent;
-  return top == &document;
+  return node.TextRange().Start >= 1 && node.FOwner->InTree(node);
 }
 
 // The characters a range stands for, clipped to the text as reading clips them. A range that
@@ -201,22 +175,23 @@ bool TJSONEditor::CheckNesting(TJSON& document, const TReplacement& edit,
 // Empties the child list. The dropped nodes leave the tree: their parent references are cleared,
 // since a dropped node that a caller still holds may outlive its parent, and a node outside the
 // tree has no parent list holding it.
-void TJSONEditor::DropChilds(TJSONObject& node) {
-  for (TJSONObject* child : node.FChilds)
-    VisitSubtree(*child, [](TJSONObject& dropped) { dropped.FParent = nullptr; });
-  node.ReleaseChilds();
-}
+void TJSONEditor::DropChilds(TJSONObject& node) { node.FOwner->DropChildren(node.FRecord); }
 
 void TJSONEditor::Apply(TJSONObject& node, const TReplacement& edit, std::u16string_view inserted,
                         bool textReplaced) {
   std::u16string& text = node.FOwner->FText;
   if (!textReplaced)
     text.replace(static_cast<size_t>(edit.First - 1), edit.OldLength(), inserted);
-  VisitSubtree(*node.FOwner, [&edit](TJSONObject& each) {
-    for (TStringElement* range : {&each.FJSONText, &each.FName, &each.FValue}) {
+  TJSON& document = *node.FOwner;
+  ujson::TNodeRecords& records = document.FRecords;
+  document.VisitSubtree(document.FRecord, [&edit, &records](uint32_t record) {
+    ujson::TNodeRecords::Ranges ranges = records.Get(record);
+    for (TStringElement* range : {&ranges.Text, &ranges.Name, &ranges.Value}) {
       range->Start = edit.MoveStart(range->Start);
       range->Finish = edit.MoveFinish(range->Finish);
     }
+    records.Set(record, ranges);
+    return true;
   });
 }
 
@@ -224,14 +199,16 @@ void TJSONEditor::Apply(TJSONObject& node, const TReplacement& edit, std::u16str
 // it began or ended with the replaced range. Moving positions alone cannot get there when the old
 // range was empty or one character long: its finish then does not lie behind its start, and an
 // empty range's start counts as behind the point where the new characters go in.
-void TJSONEditor::CoverReplacement(TJSONObject& node, TStringElement& range,
-                                   TStringElement oldRange, TStringElement oldText,
-                                   const TReplacement& edit) {
-  range = {edit.First, edit.NewLast()};
+void TJSONEditor::CoverReplacement(TJSONObject& node, Replaced which, TStringElement oldRange,
+                                   TStringElement oldText, const TReplacement& edit) {
+  ujson::TNodeRecords& records = node.FOwner->FRecords;
+  ujson::TNodeRecords::Ranges ranges = records.Get(node.FRecord);
+  (which == Replaced::Name ? ranges.Name : ranges.Value) = {edit.First, edit.NewLast()};
   if (oldText.Start == oldRange.Start)
-    node.FJSONText.Start = edit.First;
+    ranges.Text.Start = edit.First;
   if (oldText.Finish == oldRange.Finish)
-    node.FJSONText.Finish = edit.NewLast();
+    ranges.Text.Finish = edit.NewLast();
+  records.Set(node.FRecord, ranges);
 }
 
 JSONRef TJSONEditor::Append(TJSONObject& node, std::u16string_view name,
@@ -242,16 +219,16 @@ JSONRef TJSONEditor::Append(TJSONObject& node, std::u16string_view name,
   const int64_t textLength = static_cast<int64_t>(text.size());
   // The new child goes in front of the closing bracket; an object or array that has none inside
   // the text is not appended to.
-  const int32_t closing = node.FJSONText.Finish;
-  if (closing < 1 || closing > textLength || closing <= node.FValue.Start ||
+  const int32_t closing = node.TextRange().Finish;
+  if (closing < 1 || closing > textLength || closing <= node.ValueRange().Start ||
       (text[closing - 1] != u']' && text[closing - 1] != u'}'))
     return nullptr;
 
   std::u16string inserted;
-  if (node.FChilds.Count() > 0)
+  if (node.FOwner->FRecords.FirstChild(node.FRecord) != ujson::NoRecord)
     inserted += u',';
   const size_t childStart = inserted.size();
-  const bool wrap = !name.empty() && node.FJSONType == jt_array;
+  const bool wrap = !name.empty() && node.GetJType() == jt_array;
   if (wrap)
     inserted += u'{';
   if (!name.empty())
@@ -268,78 +245,72 @@ JSONRef TJSONEditor::Append(TJSONObject& node, std::u16string_view name,
   const bool textReplaced = CheckNesting(*node.FOwner, edit, inserted, childPosition, level);
 
   Apply(node, edit, inserted, textReplaced);
-  TJSONObject* child = TJSONObject::Create(node.FOwner, &node);
-  JSONRef result(child);
-  ++child->FRefCount; // the list's count
-  try {
-    node.AppendChilds(&child, 1, false);
-  } catch (...) {
-    child->ReleaseListCount();
-    throw;
-  }
+  // The new child is parsed as one more child of the node: from its position the parser meets
+  // exactly the inserted value.
+  JSONRef child = node.FOwner->AppendChild(node);
   int32_t position = childPosition;
   child->Parse(position);
-  return result;
+  return child;
 }
 
 void TJSONEditor::ReplaceValue(TJSONObject& node, const std::u16string& value) {
-  if (node.FValue.Start == 0 || !CanEdit(node))
+  if (node.ValueRange().Start == 0 || !CanEdit(node))
     return;
-  const std::optional<TReplacement> edit = RegionOf(node, node.FValue, value.size());
+  const std::optional<TReplacement> edit = RegionOf(node, node.ValueRange(), value.size());
   if (!edit)
     return;
-  const int32_t parseStart = node.FJSONText.Start;
+  const int32_t parseStart = node.TextRange().Start;
   const bool textReplaced = CheckNesting(*node.FOwner, *edit, value, parseStart, node.FLevel);
 
-  const TStringElement oldValue = node.FValue;
-  const TStringElement oldText = node.FJSONText;
+  const TStringElement oldValue = node.ValueRange();
+  const TStringElement oldText = node.TextRange();
   DropChilds(node);
   Apply(node, *edit, value, textReplaced);
-  CoverReplacement(node, node.FValue, oldValue, oldText, *edit);
+  CoverReplacement(node, Replaced::Value, oldValue, oldText, *edit);
   // A text the parser does not take up (it starts with a closing bracket, say) leaves the node
   // unparsed, as a load would.
-  node.FJSONType = jt_unknown;
-  int32_t position = node.FJSONText.Start;
+  node.FOwner->FRecords.SetKind(node.FRecord, jt_unknown);
+  int32_t position = node.TextRange().Start;
   node.Parse(position);
 }
 
 void TJSONEditor::ReplaceName(TJSONObject& node, std::u16string_view name) {
-  if (node.FName.Start == 0 || !CanEdit(node))
+  if (node.NameRange().Start == 0 || !CanEdit(node))
     return;
-  const std::optional<TReplacement> edit = RegionOf(node, node.FName, name.size());
+  const std::optional<TReplacement> edit = RegionOf(node, node.NameRange(), name.size());
   if (!edit)
     return;
-  const TStringElement oldName = node.FName;
-  const TStringElement oldText = node.FJSONText;
+  const TStringElement oldName = node.NameRange();
+  const TStringElement oldText = node.TextRange();
   Apply(node, *edit, name, false);
-  CoverReplacement(node, node.FName, oldName, oldText, *edit);
+  CoverReplacement(node, Replaced::Name, oldName, oldText, *edit);
 }
 
 void TJSONEditor::ReplaceAsString(TJSONObject& node, const std::u16string& escaped) {
-  if (node.FValue.Start == 0 || !CanEdit(node))
+  if (node.ValueRange().Start == 0 || !CanEdit(node))
     return;
-  const std::optional<TReplacement> edit = RegionOf(node, node.FValue, escaped.size());
+  const std::optional<TReplacement> edit = RegionOf(node, node.ValueRange(), escaped.size());
   if (!edit)
     return;
-  const TStringElement oldValue = node.FValue;
-  const TStringElement oldText = node.FJSONText;
+  const TStringElement oldValue = node.ValueRange();
+  const TStringElement oldText = node.TextRange();
   // The children's text is replaced too; kept, they would point at characters that are gone.
   DropChilds(node);
   Apply(node, *edit, escaped, false);
-  CoverReplacement(node, node.FValue, oldValue, oldText, *edit);
+  CoverReplacement(node, Replaced::Value, oldValue, oldText, *edit);
 }
 
 JSONRef TJSONObject::GetChildByName(std::u16string_view Name) {
-  for (TJSONObject* child : FChilds) {
-    if (SameName(child->StringView(child->FName), Name))
-      return JSONRef(child);
+  const ujson::TNodeRecords& records = FOwner->FRecords;
+  for (uint32_t child = records.FirstChild(FRecord); child != ujson::NoRecord;
+       child = records.NextSibling(child)) {
+    if (SameName(StringView(records.Name(child)), Name))
+      return JSONRef(FOwner->ObjectFor(child, this));
   }
   if (GetIsGenerating())
     return AddChild(Name, u"null");
   // A blank node: outside the tree, so that the document stays as it is.
-  JSONRef blank(TJSONObject::Create(FOwner, this));
-  FOwner->AddDetachedNode(*this, static_cast<TJSONObject&>(*blank));
-  return blank;
+  return JSONRef(TJSONObject::Create(FOwner, this));
 }
 
 void TJSONObject::SetChildByName(std::u16string_view Name, const JSONRef& Source) {
@@ -351,7 +322,7 @@ void TJSONObject::SetChildByName(std::u16string_view Name, const JSONRef& Source
 }
 
 JSONRef TJSONObject::AddChild(std::u16string_view Name, std::u16string_view Value) {
-  if (FJSONType != jt_object && FJSONType != jt_array)
+  if (GetJType() != jt_object && GetJType() != jt_array)
     return nullptr;
   std::u16string value(Value);
   ujson::NormalizeText(value);
@@ -361,7 +332,7 @@ JSONRef TJSONObject::AddChild(std::u16string_view Name, std::u16string_view Valu
 void TJSONObject::SetValue(std::u16string_view Value) {
   std::u16string value(Value);
   // A string's value lies between its quotes, so the new one is a string's content too.
-  ujson::NormalizeText(value, FQuotedValue);
+  ujson::NormalizeText(value, HoldsQuotedValue());
   TJSONEditor::ReplaceValue(*this, value);
 }
 

@@ -5,7 +5,7 @@
 
 namespace ujson {
 
-// Memory for the bulk of a document: the blocks of its node pool and of its child lists, and the
+// Memory for the bulk of a document: the chunks of its node records, and the
 // bytes of its file while they are decoded. A block of LargeBlockBytes or more comes straight
 // from the system, in few large pieces, and on release goes to a process-wide cache of at most
 // BlockCacheBound bytes that later loads take their blocks from: a file manager that shows file

@@ -1,9 +1,10 @@
-#include "json/JSONTreeBuilder.h"
+#include "json/NodeRecordBuilder.h"
 
-#include "json/JSONDocument.h"
 #include "json/JSONLimits.h"
 
 #include <array>
+
+namespace ujson {
 
 namespace {
 
@@ -16,21 +17,14 @@ constexpr std::array<bool, 128> BareDelimiters = [] {
 
 } // namespace
 
-TJSONTreeBuilder::TJSONTreeBuilder(TJSONObject& node, ChildStorage storage)
-    : root_(node), owner_(node.FOwner), text_(node.FOwner->FText.data()),
-      length_(static_cast<int32_t>(node.FOwner->FText.size())),
-      intoPool_(storage == ChildStorage::Pool) {
-  ujson::CheckTextLength(static_cast<int64_t>(node.FOwner->FText.size()));
+TNodeRecordBuilder::TNodeRecordBuilder(TNodeRecords& records, std::u16string_view text,
+                                       uint32_t root, int32_t rootLevel)
+    : records_(records), text_(text.data()), length_(static_cast<int32_t>(text.size())),
+      root_(root), rootLevel_(rootLevel) {
+  CheckTextLength(static_cast<int64_t>(text.size()));
 }
 
-TJSONTreeBuilder::~TJSONTreeBuilder() {
-  for (TJSONObject* node : pending_) {
-    if (node != nullptr)
-      node->ReleaseListCount();
-  }
-}
-
-void TJSONTreeBuilder::SkipSpaces(int32_t& position) const {
+void TNodeRecordBuilder::SkipSpaces(int32_t& position) const {
   if (position < 1)
     return;
   int32_t p = position;
@@ -41,7 +35,7 @@ void TJSONTreeBuilder::SkipSpaces(int32_t& position) const {
     position = p;
 }
 
-void TJSONTreeBuilder::SeekUnescapedQuote(int32_t& position) const {
+void TNodeRecordBuilder::SeekUnescapedQuote(int32_t& position) const {
   // A quote is escaped only by an odd run of backslashes before it: in "c:\\dir\\" the last
   // backslash is itself escaped, and the quote after it ends the string. The run is counted
   // as the scan passes it, so the seek stays one pass however many backslashes there are.
@@ -59,7 +53,7 @@ void TJSONTreeBuilder::SeekUnescapedQuote(int32_t& position) const {
   }
 }
 
-int32_t TJSONTreeBuilder::FindBareDelimiter(int32_t from) const {
+int32_t TNodeRecordBuilder::FindBareDelimiter(int32_t from) const {
   for (int32_t p = from < 1 ? 1 : from; p <= length_; ++p) {
     const char16_t c = text_[p - 1];
     if (c < BareDelimiters.size() && BareDelimiters[c])
@@ -68,7 +62,7 @@ int32_t TJSONTreeBuilder::FindBareDelimiter(int32_t from) const {
   return 0;
 }
 
-bool TJSONTreeBuilder::HasVisibleText(TStringElement range) const {
+bool TNodeRecordBuilder::HasVisibleText(TStringElement range) const {
   if (range.Start == 0)
     return false;
   const int32_t first = range.Start < 1 ? 1 : range.Start;
@@ -80,7 +74,7 @@ bool TJSONTreeBuilder::HasVisibleText(TStringElement range) const {
   return false;
 }
 
-bool TJSONTreeBuilder::RestIsBlank(int32_t position) const {
+bool TNodeRecordBuilder::RestIsBlank(int32_t position) const {
   for (int32_t p = position < 1 ? 1 : position; p <= length_; ++p) {
     const char16_t c = text_[p - 1];
     if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
@@ -89,27 +83,27 @@ bool TJSONTreeBuilder::RestIsBlank(int32_t position) const {
   return true;
 }
 
-bool TJSONTreeBuilder::Begin(TJSONObject& node, int32_t position) const {
-  // A value needs a character to start at that is neither layout (nothing
-  // but layout follows) nor a closing bracket.
+bool TNodeRecordBuilder::Begin(TNodeRecords::Slot& record, int32_t position) {
+  // A value needs a character to start at that is neither layout (nothing but layout follows)
+  // nor a closing bracket.
   if (position > length_ || RestIsBlank(position))
     return false;
   const char16_t c = At(position);
   if (c == u']' || c == u'}')
     return false;
-  node.FJSONText.Start = position;
+  record.SetTextStart(position);
   return true;
 }
 
-bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
+bool TNodeRecordBuilder::ParseValue(TNodeRecords::Slot& slot, int32_t& p) {
   for (;;) {
-    node.FJSONType = jt_unknown;
-    node.FQuotedValue = false;
+    slot.SetKind(jt_unknown);
+    slot.SetQuoted(false);
     SkipSpaces(p);
     char16_t c = At(p);
     if (c == u'{' || c == u'[') {
-      node.FJSONType = c == u'{' ? jt_object : jt_array;
-      node.FValue.Start = p;
+      slot.SetKind(c == u'{' ? jt_object : jt_array);
+      slot.SetValueStart(p);
       return true;
     }
     if (c == u'"') {
@@ -121,49 +115,48 @@ bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
       SkipSpaces(p);
       c = At(p);
       if (c == u':')
-        node.FName = {nameStart, nameFinish};
-      // A string that stands alone ends at one of the after-string marks, or with the text
-      // (a document that is one string).
+        slot.SetName({nameStart, nameFinish});
+      // A string that stands alone ends at one of the after-string marks, or with the text (a
+      // document that is one string).
       if (c == u',' || c == u']' || c == u'}' || (c != u':' && RestIsBlank(p))) {
-        node.FJSONType = jt_variant;
-        node.FValue = {nameStart, nameFinish};
-        node.FQuotedValue = true;
+        slot.SetKind(jt_variant);
+        slot.SetValue({nameStart, nameFinish});
+        slot.SetQuoted(true);
         return false;
       }
       // Steps over the colon, or whatever stands in its place.
       ++p;
       SkipSpaces(p);
       if (At(p) == u'"') {
-        node.FJSONType = jt_string;
-        node.FQuotedValue = true;
+        slot.SetKind(jt_string);
+        slot.SetQuoted(true);
         ++p;
-        node.FValue.Start = p;
+        const int32_t valueStart = p;
         SeekUnescapedQuote(p);
-        node.FValue.Finish = p - 1;
+        slot.SetValue({valueStart, p - 1});
         ++p;
         SkipSpaces(p);
         return false;
       }
-      // The member's value is an object, an array or a bare value; the name
-      // stays.
+      // The member's value is an object, an array or a bare value; the name stays.
       continue;
     }
-    node.FJSONType = jt_variant;
+    slot.SetKind(jt_variant);
     SkipSpaces(p);
-    node.FValue.Start = p;
+    slot.SetValueStart(p);
     // A member without a value, as in {"n":}: the value is empty and the bracket stays the
     // container's, so that writing a value later goes in before it.
     if (At(p) == u']' || At(p) == u'}') {
-      node.FValue.Finish = p - 1;
+      slot.SetValueFinish(p - 1);
       return false;
     }
     // The first character of a bare value never ends it.
     if (const int32_t delimiter = FindBareDelimiter(p + 1); delimiter != 0) {
-      node.FValue.Finish = delimiter - 1;
+      slot.SetValueFinish(delimiter - 1);
       p = delimiter;
     } else {
       // The value runs to the end of the text (a document that is one number, say).
-      node.FValue.Finish = length_;
+      slot.SetValueFinish(length_);
       p = length_ + 1;
     }
     SkipSpaces(p);
@@ -171,18 +164,35 @@ bool TJSONTreeBuilder::ParseValue(TJSONObject& node, int32_t& p) const {
   }
 }
 
-void TJSONTreeBuilder::Parse(int32_t& p) {
-  TJSONObject* node = &root_;
-  if (!Begin(*node, p))
+void TNodeRecordBuilder::Parse(int32_t& p) {
+  const uint32_t sizeBefore = records_.Size();
+  const uint32_t firstBefore = records_.FirstChild(root_);
+  const uint32_t lastBefore = records_.LastChild(root_);
+  try {
+    Run(p);
+  } catch (...) {
+    records_.SetFirstChild(root_, firstBefore);
+    if (lastBefore != NoRecord)
+      records_.SetNextSibling(lastBefore, NoRecord);
+    records_.Truncate(sizeBefore);
+    throw;
+  }
+}
+
+void TNodeRecordBuilder::Run(int32_t& p) {
+  uint32_t node = root_;
+  TNodeRecords::Slot slot = records_.SlotOf(node);
+  if (!Begin(slot, p))
     return;
 
   enum class Step { Value, ValueDone, NextChild, ChildParsed, ChildsEnd };
   Step step = Step::Value;
+  int32_t level = rootLevel_;
   for (;;) {
     switch (step) {
     case Step::Value:
-      if (ParseValue(*node, p)) {
-        open_.push_back({node, pending_.size()});
+      if (ParseValue(slot, p)) {
+        open_.push_back({node, node == root_ ? records_.LastChild(root_) : NoRecord, level});
         step = Step::NextChild;
       } else {
         step = Step::ValueDone;
@@ -190,56 +200,59 @@ void TJSONTreeBuilder::Parse(int32_t& p) {
       break;
 
     case Step::ValueDone:
-      node->FJSONText.Finish = p - 1;
+      slot.SetTextFinish(p - 1);
       if (open_.empty())
         return;
       step = Step::ChildParsed;
       break;
 
     case Step::NextChild: {
-      TJSONObject& parent = *open_.back().node;
+      const OpenContainer& parent = open_.back();
       // Steps over the opening bracket or the comma.
       ++p;
       SkipSpaces(p);
-      ujson::CheckNestingLevel(int64_t{parent.FLevel} + 1);
-      pending_.push_back(nullptr);
-      TJSONObject* child = TJSONObject::Create(owner_, &parent);
-      ++child->FRefCount; // the count its parent's list takes over
-      pending_.back() = child;
-      node = child;
-      step = Begin(*child, p) ? Step::Value : Step::ChildParsed;
+      CheckNestingLevel(int64_t{parent.level} + 1);
+      level = parent.level + 1;
+      node = records_.Append();
+      slot = records_.SlotOf(node);
+      step = Begin(slot, p) ? Step::Value : Step::ChildParsed;
       break;
     }
 
     case Step::ChildParsed: {
-      TJSONObject* child = pending_.back();
-      if (!HasVisibleText(child->FJSONText)) {
-        pending_.pop_back();
-        child->ReleaseListCount();
+      OpenContainer& parent = open_.back();
+      if (!HasVisibleText(slot.Text())) {
+        // Nothing follows the child's record yet: it goes again.
+        records_.Truncate(node);
         step = Step::ChildsEnd;
-      } else {
-        step = At(p) == u',' ? Step::NextChild : Step::ChildsEnd;
+        break;
       }
+      if (parent.lastChild == NoRecord)
+        records_.SetFirstChild(parent.record, node);
+      else
+        records_.SetNextSibling(parent.lastChild, node);
+      parent.lastChild = node;
+      step = At(p) == u',' ? Step::NextChild : Step::ChildsEnd;
       break;
     }
 
     case Step::ChildsEnd: {
       const OpenContainer container = open_.back();
-      // Steps over the closing bracket without looking at it: an object may
-      // end with "]" and an array with "}".
+      // Steps over the closing bracket without looking at it: an object may end with "]" and
+      // an array with "}".
       SkipSpaces(p);
       if (p <= length_)
         ++p;
-      container.node->FValue.Finish = p - 1;
-      const size_t count = pending_.size() - container.firstChild;
-      container.node->AppendChilds(pending_.data() + container.firstChild,
-                                   static_cast<int32_t>(count), intoPool_);
-      pending_.resize(container.firstChild);
+      slot = records_.SlotOf(container.record);
+      slot.SetValueFinish(p - 1);
       open_.pop_back();
-      node = container.node;
+      node = container.record;
+      level = container.level;
       step = Step::ValueDone;
       break;
     }
     }
   }
 }
+
+} // namespace ujson
