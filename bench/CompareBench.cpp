@@ -153,6 +153,7 @@ int64_t CountNodes(const IJSONObject& root) {
   // Node objects are made on demand: a walk by GetChild holds only the ones still to visit.
   int64_t count = 1;
   std::vector<JSONRef> pending;
+  pending.reserve(static_cast<size_t>(root.GetCount()));
   for (int32_t i = 0; i < root.GetCount(); ++i)
     pending.push_back(const_cast<IJSONObject&>(root).GetChild(i));
   while (!pending.empty()) {

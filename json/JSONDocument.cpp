@@ -49,8 +49,9 @@ TJSONObject* TJSON::ObjectFor(uint32_t record, TJSONObject* parent) {
   ObjectBlock& b = *FObjectBlocks[block];
   const uint32_t slot = record % ObjectsPerBlock;
   UJSON_UNPOISON(b.Slots[slot], sizeof(TJSONObject));
-  auto* node = ::new (b.Slots[slot])
-      TJSONObject(this, parent, record, parent != nullptr ? parent->FLevel + 1 : 0);
+  void* memory = b.Slots[slot];
+  TJSONObject* node =
+      new (memory) TJSONObject(this, parent, record, parent != nullptr ? parent->FLevel + 1 : 0);
   b.Live[slot] = true;
   ++FLiveObjects;
   if (parent != nullptr)

@@ -128,9 +128,10 @@ private:
 
   static void Locate(uint32_t index, uint32_t& chunk, uint32_t& offset) {
     if (index < GrowingRecords) {
-      const uint32_t k = std::bit_width(index / FirstChunkRecords + 1) - 1;
-      chunk = k;
-      offset = index - FirstChunkRecords * ((1u << k) - 1);
+      // Chunk k starts at FirstChunkRecords * (2^k - 1).
+      const uint32_t rank = index / FirstChunkRecords + 1;
+      chunk = static_cast<uint32_t>(std::bit_width(rank)) - 1;
+      offset = index - FirstChunkRecords * (std::bit_floor(rank) - 1);
     } else {
       const uint32_t beyond = index - GrowingRecords;
       chunk = 8 + beyond / MaxChunkRecords;

@@ -342,14 +342,14 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
   NormalizeState state;
   for (;;) {
     // Plain ASCII goes straight into the text while nothing waits before it.
-    while (waiting == 0) {
+    bool widening = waiting == 0;
+    while (widening) {
       GrowTo(text, w + 16, most);
       const std::size_t room = text.size() - w;
       const std::size_t widened = source.WidenPlain(text.data() + w, room, state.InString);
       w += widened;
       // Stopped before the room ran out: at something to normalise, or at the end.
-      if (widened == 0 || room - widened >= 16)
-        break;
+      widening = widened != 0 && room - widened < 16;
     }
     waiting += source.Fill(piece.data() + waiting, piece.size() - waiting);
     const bool final = source.Done();

@@ -101,7 +101,7 @@ private:
 
   std::string Utf16Body(std::size_t pieces, bool bigEndian) {
     static const std::u16string units =
-        u"{}[],:\"\\uU0041Dd \t\n\r\0\xE9\x416\xD83D\xDE00\xDC00\xFEFF";
+        u"{}[],:\"\\uU0041Dd \t\n\r\0\xE9\x416\xD83D\xDE00\xDC00\xFEFF"s;
     std::string bytes;
     auto put = [&](char16_t unit) {
       const char high = static_cast<char>(unit >> 8);
@@ -180,8 +180,12 @@ TEST(FileTextDifferential, GivesTheReferenceTextWhereverAPieceOfTheTextEnds) {
           while (bytes.size() - 3 - open.size() < 2 * (at - open.size()))
             bytes += "\xC3\xA9";
           const std::string ends[] = {"", " ", "\n", "\xC3\xA9\xC3\xA9]"};
-          for (const std::string& end : ends)
-            failures += SameText(bytes + middle + end) ? 0 : 1;
+          for (const std::string& end : ends) {
+            std::string text = bytes;
+            text += middle;
+            text += end;
+            failures += SameText(text) ? 0 : 1;
+          }
         }
       }
     }
