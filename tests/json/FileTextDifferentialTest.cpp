@@ -220,8 +220,11 @@ TEST(FileTextDifferential, LoadsFilesIntoTheReferenceTextAndTheSameRanges) {
     if (!fromFile)
       continue;
     ASSERT_EQ(node_invariants::TextOf(fromFile), reference_text::FileText(bytes));
-    const auto fileTree = node_invariants::TakeSnapshot(node_invariants::TreeNodes(fromFile));
-    const auto textTree = node_invariants::TakeSnapshot(node_invariants::TreeNodes(fromText));
+    // The snapshots point at the nodes: they are held while compared.
+    const std::vector<JSONRef> fileNodes = node_invariants::TreeNodes(fromFile);
+    const std::vector<JSONRef> textNodes = node_invariants::TreeNodes(fromText);
+    const auto fileTree = node_invariants::TakeSnapshot(fileNodes);
+    const auto textTree = node_invariants::TakeSnapshot(textNodes);
     ASSERT_EQ(fileTree.size(), textTree.size());
     for (std::size_t k = 0; k < fileTree.size(); ++k) {
       for (int part = 0; part < 3; ++part) {
