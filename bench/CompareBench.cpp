@@ -22,6 +22,7 @@
 #include "json/UJSON.h"
 #include "json/UnicodeConversion.h"
 
+#include "bench/NodeCount.h"
 #include "bench/ProcessStatus.h"
 
 #include <rapidjson/document.h>
@@ -146,24 +147,6 @@ Load InFreshProcess(const Loader& loader, const std::string& path) {
   }
   ::close(fds[0]);
   return load;
-}
-
-// Nodes of a document, walked with an explicit stack.
-int64_t CountNodes(const IJSONObject& root) {
-  // Node objects are made on demand: a walk by GetChild holds only the ones still to visit.
-  int64_t count = 1;
-  std::vector<JSONRef> pending;
-  pending.reserve(static_cast<size_t>(root.GetCount()));
-  for (int32_t i = 0; i < root.GetCount(); ++i)
-    pending.push_back(const_cast<IJSONObject&>(root).GetChild(i));
-  while (!pending.empty()) {
-    const JSONRef node = std::move(pending.back());
-    pending.pop_back();
-    ++count;
-    for (int32_t i = 0; i < node->GetCount(); ++i)
-      pending.push_back(node->GetChild(i));
-  }
-  return count;
 }
 
 // --- alone: a program of its own per library --------------------------------------------------

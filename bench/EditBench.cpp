@@ -8,6 +8,8 @@
 
 #include "json/UJSON.h"
 
+#include "bench/NodeCount.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -38,19 +40,6 @@ std::u16string MakeDocument(size_t targetBytes) {
   return text + u"]";
 }
 
-int64_t CountNodes(const JSONRef& root) {
-  int64_t count = 0;
-  std::vector<JSONRef> pending{root};
-  while (!pending.empty()) {
-    JSONRef node = std::move(pending.back());
-    pending.pop_back();
-    ++count;
-    for (int32_t i = 0; i < node->GetCount(); ++i)
-      pending.push_back(node->GetChild(i));
-  }
-  return count;
-}
-
 double MedianMs(int reps, const std::function<void()>& run) {
   std::vector<double> times;
   for (int r = 0; r < reps; ++r) {
@@ -76,7 +65,7 @@ int main(int argc, char** argv) {
 
   JSONRef doc = JSONFromString(MakeDocument(megabytes * 1000 * 1000));
   const auto& text = static_cast<TJSON&>(*doc).FText;
-  const int64_t nodes = CountNodes(doc);
+  const int64_t nodes = CountNodes(*doc);
   std::printf("document: %.1f M characters, %lld nodes\n\n", static_cast<double>(text.size()) / 1e6,
               static_cast<long long>(nodes));
 

@@ -27,6 +27,7 @@
 #include "json/UJSON.h"
 #include "json/UnicodeConversion.h"
 
+#include "bench/NodeCount.h"
 #include "bench/ProcessStatus.h"
 #include "viewer/StrictValidity.h"
 
@@ -178,25 +179,6 @@ Sample InChild(const std::function<void(Sample&)>& measure) {
 }
 
 // --- the measurements ------------------------------------------------------------------------
-
-// Counts the nodes of a document, walking it with an explicit stack (documents may be nested
-// far deeper than the call stack allows).
-int64_t CountNodes(const IJSONObject& root) {
-  // Node objects are made on demand: a walk by GetChild holds only the ones still to visit.
-  int64_t count = 1;
-  std::vector<JSONRef> pending;
-  pending.reserve(static_cast<size_t>(root.GetCount()));
-  for (int32_t i = 0; i < root.GetCount(); ++i)
-    pending.push_back(const_cast<IJSONObject&>(root).GetChild(i));
-  while (!pending.empty()) {
-    const JSONRef node = std::move(pending.back());
-    pending.pop_back();
-    ++count;
-    for (int32_t i = 0; i < node->GetCount(); ++i)
-      pending.push_back(node->GetChild(i));
-  }
-  return count;
-}
 
 void MeasureTreskal(const std::u16string& fileName, Sample& sample) {
   ResetPeak();
