@@ -228,6 +228,15 @@ void DropCachedMemory() noexcept { cache.Drop(); }
 
 std::u16string TakeSpareText(std::size_t minimumLength) { return cache.TakeText(minimumLength); }
 
+std::u16string TextWithRoom(std::size_t minimumLength) {
+  std::u16string text = cache.TakeText(minimumLength);
+  if (text.capacity() >= minimumLength)
+    return text;
+  text.reserve(minimumLength);
+  AdviseHugePages(text.data(), text.capacity() * sizeof(char16_t));
+  return text;
+}
+
 void KeepSpareText(std::u16string&& text) noexcept { cache.KeepText(std::move(text)); }
 
 } // namespace ujson

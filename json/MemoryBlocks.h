@@ -50,6 +50,9 @@ void DropCachedMemory() noexcept;
 // its capacity holds minimumLength characters and is less than a third more; else an empty
 // string.
 std::u16string TakeSpareText(std::size_t minimumLength);
+// An empty text with room for minimumLength characters: the spare one when it fits as above,
+// else a new buffer, whose untouched pages come as huge pages where the system offers them.
+std::u16string TextWithRoom(std::size_t minimumLength);
 // Keeps the text's buffer as the spare (replacing an older one), unless it is over the bound.
 void KeepSpareText(std::u16string&& text) noexcept;
 

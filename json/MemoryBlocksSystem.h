@@ -11,6 +11,9 @@ namespace ujson {
 // nullptr when the system has none.
 void* MapSystemBlock(std::size_t bytes) noexcept;
 void UnmapSystemBlock(void* block, std::size_t bytes) noexcept;
+// Asks for transparent huge pages for the whole huge pages inside memory (heap memory of our own,
+// not yet touched), where the system offers them; elsewhere nothing.
+void AdviseHugePages(void* memory, std::size_t bytes) noexcept;
 inline constexpr std::size_t SystemBlockGranularity = std::size_t{64} << 10;
 
 } // namespace ujson

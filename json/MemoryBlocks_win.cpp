@@ -14,6 +14,9 @@ void UnmapSystemBlock(void* block, std::size_t /*bytes*/) noexcept {
   VirtualFree(block, 0, MEM_RELEASE);
 }
 
+// Large pages on Windows need a privilege that a file manager does not hold.
+void AdviseHugePages(void* /*memory*/, std::size_t /*bytes*/) noexcept {}
+
 } // namespace ujson
 
 #endif // _WIN32

@@ -24,7 +24,7 @@ inline constexpr uint32_t NoRecord = 0xFFFFFFFFu;
 // is not the next record finds it in a small side map.
 //
 // Records sit in chunks that never move: the first holds 256 records, each next one twice as
-// many up to 65,536, so a small document stays small and a big one never copies.
+// many up to 262,144, so a small document stays small and a big one never copies.
 class TNodeRecords {
 public:
   struct Ranges {
@@ -116,9 +116,11 @@ private:
   static constexpr uint8_t ChildElsewhereFlag = 0x20;
 
   static constexpr uint32_t FirstChunkRecords = 256;
-  static constexpr uint32_t MaxChunkRecords = 65536;
-  // Records in the growing chunks before the first full-size one: 256 + 512 + ... + 32768.
+  // A full-size chunk takes 6.25 MiB, room for three huge pages of the system.
+  static constexpr uint32_t MaxChunkRecords = 262144;
+  // Records in the growing chunks before the first full-size one: 256 + 512 + ... + 131072.
   static constexpr uint32_t GrowingRecords = MaxChunkRecords - FirstChunkRecords;
+  static constexpr uint32_t GrowingChunks = std::countr_zero(MaxChunkRecords / FirstChunkRecords);
 
   struct Chunk {
     MemoryBlock block;
@@ -134,12 +136,12 @@ private:
       offset = index - FirstChunkRecords * (std::bit_floor(rank) - 1);
     } else {
       const uint32_t beyond = index - GrowingRecords;
-      chunk = 8 + beyond / MaxChunkRecords;
+      chunk = GrowingChunks + beyond / MaxChunkRecords;
       offset = beyond % MaxChunkRecords;
     }
   }
   static uint32_t ChunkRecords(uint32_t chunk) {
-    return chunk < 8 ? FirstChunkRecords << chunk : MaxChunkRecords;
+    return chunk < GrowingChunks ? FirstChunkRecords << chunk : MaxChunkRecords;
   }
 
   Record& At(uint32_t index) {

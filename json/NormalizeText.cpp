@@ -334,8 +334,7 @@ void GrowTo(std::u16string& text, std::size_t need, std::size_t most) {
 
 template <class Source> std::u16string NormalizeFrom(Source& source) {
   const std::size_t most = source.MostUnits();
-  std::u16string text = TakeSpareText(most);
-  text.reserve(most);
+  std::u16string text = TextWithRoom(most);
   std::array<char16_t, kPieceLength> piece;
   std::size_t waiting = 0; // decoded characters at the front of piece, not yet normalised
   std::size_t w = 0;

@@ -17,7 +17,7 @@ constexpr char16_t kReplacement = u'\uFFFD';
 // Room for length characters, in the buffer of a released document's text where one of about
 // that size is kept (its pages are in memory already).
 std::u16string TextOfLength(std::size_t length) {
-  std::u16string text = TakeSpareText(length);
+  std::u16string text = TextWithRoom(length);
   text.resize(length);
   return text;
 }
