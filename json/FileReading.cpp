@@ -3,6 +3,7 @@
 #include "json/FileReadingSystem.h"
 #include "json/JSONError.h"
 #include "json/JSONLimits.h"
+#include "json/TextDecoding.h"
 
 #include <algorithm>
 #include <array>
@@ -10,9 +11,6 @@
 
 namespace ujson {
 
-namespace {
-
-// Reads until count bytes are in or the file ends; fewer than count means it ended.
 std::size_t ReadUpTo(SystemFile& file, char* buffer, std::size_t count) {
   std::size_t total = 0;
   while (total < count) {
@@ -28,8 +26,6 @@ void CheckFileSize(uint64_t size, std::string_view head) {
   CheckFileLength(size, FewestCharacters(size, head));
 }
 
-} // namespace
-
 void ThrowStreamReadError() { throw EJSONError("Stream read error"); }
 
 int64_t FewestCharacters(uint64_t size, std::string_view head) {
@@ -38,28 +34,40 @@ int64_t FewestCharacters(uint64_t size, std::string_view head) {
     return static_cast<int64_t>(rest / mostBytesPerCharacter +
                                 (rest % mostBytesPerCharacter != 0 ? 1 : 0));
   };
-  // The marks that DecodeFileBytes looks for. After the UTF-8 mark every well-formed sequence
-  // and every ill-formed run it replaces spans at most three bytes per UTF-16 unit (four bytes
-  // make two units).
-  if (head.starts_with("\xEF\xBB\xBF"))
-    return atLeast(3, 3);
+  switch (const ByteOrderMark mark = DetectByteOrderMark(head)) {
+  // After the UTF-8 mark every well-formed sequence and every ill-formed run it replaces spans
+  // at most three bytes per UTF-16 unit (four bytes make two units).
+  case ByteOrderMark::Utf8:
+    return atLeast(MarkLength(mark), 3);
   // Two bytes a unit; an odd last byte becomes a unit of its own.
-  if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))
-    return atLeast(2, 2);
+  case ByteOrderMark::Utf16LittleEndian:
+  case ByteOrderMark::Utf16BigEndian:
+    return atLeast(MarkLength(mark), 2);
   // Without a mark: UTF-8 as above when well-formed, else the ANSI code page, which makes a
   // character of every byte, or of every two in the East Asian code pages, or is UTF-8 itself.
+  case ByteOrderMark::None:
+    break;
+  }
   return atLeast(0, 3);
+}
+
+FileHead ReadFileHead(SystemFile& file) {
+  FileHead head;
+  head.length = ReadUpTo(file, head.bytes.data(), head.bytes.size());
+  CheckFileSize(file.ReportedSize(), head.View());
+  return head;
 }
 
 FileBytes ReadFileBytes(const std::u16string& fileName) {
   SystemFile file(fileName);
+  const FileHead head = ReadFileHead(file);
+  return ReadFileRest(file, head);
+}
+
+FileBytes ReadFileRest(SystemFile& file, const FileHead& head) {
   const uint64_t reported = file.ReportedSize();
-  // The mark decides how many characters the bytes can make, so it is read first and the size
-  // is checked before room for the whole file is taken.
-  std::array<char, 3> head{};
-  const std::size_t headLength = ReadUpTo(file, head.data(), head.size());
-  const std::string_view headBytes(head.data(), headLength);
-  CheckFileSize(reported, headBytes);
+  const std::size_t headLength = head.length;
+  const std::string_view headBytes = head.View();
 
   // One byte beyond the reported size tells a file read whole from one that grew meanwhile.
   FileBytes bytes{
@@ -67,7 +75,7 @@ FileBytes ReadFileBytes(const std::u16string& fileName) {
       headLength};
   char* buffer = reinterpret_cast<char*>(bytes.block.data());
   std::copy(headBytes.begin(), headBytes.end(), buffer);
-  if (headLength < head.size())
+  if (headLength < head.bytes.size())
     return bytes;
   // The size is only a first guess: a writer may have shortened the file, which leaves what was
   // read, or lengthened it, and some files report 0 and still have content, so reading goes on

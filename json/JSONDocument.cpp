@@ -2,6 +2,7 @@
 
 #include "json/AddressPoisoning.h"
 #include "json/FileReading.h"
+#include "json/FileText.h"
 #include "json/MemoryBlocks.h"
 #include "json/NodeRecordBuilder.h"
 #include "json/NormalizeText.h"
@@ -325,16 +326,15 @@ void TJSON::DropChildren(uint32_t record) {
 }
 
 void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& Inspect) {
-  // The inspector reads the text as decoded, so for it the text is normalised after; else both
-  // happen in one pass.
+  if (!Inspect) {
+    ParseNormalized(ujson::ReadNormalizedFileText(AFileName));
+    return;
+  }
+  // The inspector reads the text as decoded, so for it the text is normalised after.
   std::u16string text;
   {
     const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
-    text = Inspect ? ujson::DecodeFileBytes(bytes.View()) : ujson::NormalizedFileText(bytes.View());
-  }
-  if (!Inspect) {
-    ParseNormalized(std::move(text));
-    return;
+    text = ujson::DecodeFileBytes(bytes.View());
   }
   // The bytes are gone by now: the inspector never adds to the load's peak.
   Inspect(text);

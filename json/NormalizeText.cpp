@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -368,6 +369,38 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
 }
 
 } // namespace
+
+void NormalizeUtf8Some(const unsigned char* in, std::size_t& r, std::size_t avail, bool final,
+                       char16_t* out, std::size_t& w, NormalizeState& state, Utf8Tally* tally) {
+  // Decodes the sequences that lie whole in the bytes, remembering where each unit's came from.
+  std::vector<char16_t> units;
+  std::vector<std::size_t> from;
+  std::vector<bool> well;
+  units.reserve(avail - r + 1);
+  std::size_t decodedEnd = r;
+  for (std::size_t i = r; i < avail && (final || i + 4 <= avail); decodedEnd = i) {
+    char16_t pair[2];
+    const Utf8Sequence sequence = DecodeUtf8Sequence(in + i, avail - i, pair);
+    for (std::size_t k = 0; k < sequence.Units; ++k) {
+      units.push_back(pair[k]);
+      from.push_back(i);
+      well.push_back(sequence.WellFormed);
+    }
+    i += sequence.Bytes;
+  }
+  std::size_t u = 0;
+  NormalizeSome(units.data(), u, units.size(), final, out, w, state);
+  const std::size_t consumed = u == units.size() ? decodedEnd : from[u];
+  if (tally) {
+    for (std::size_t k = 0; k < u; ++k) {
+      if (k > 0 && from[k] == from[k - 1])
+        continue;
+      if (in[from[k]] >= 0x80)
+        ++(well[k] ? tally->WellFormed : tally->IllFormed);
+    }
+  }
+  r = consumed;
+}
 
 std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
   Utf8Source source(bytes, tally);

@@ -36,6 +36,14 @@ struct NormalizeState {
 void NormalizeSome(const char16_t* in, std::size_t& r, std::size_t avail, bool final, char16_t* out,
                    std::size_t& w, NormalizeState& state);
 
+// NormalizeSome over the UTF-8 decoding of in[r, avail) (as NormalizeUtf8Bytes decodes), in
+// pieces of bytes: unless final, it stops early where the rest may decide what to write, an
+// incomplete sequence included, at most 16 bytes before avail, and the caller gives those bytes
+// again in front of the next piece. It writes at most (avail - r) + 1 units. With a tally, counts
+// each sequence it decoded once.
+void NormalizeUtf8Some(const unsigned char* in, std::size_t& r, std::size_t avail, bool final,
+                       char16_t* out, std::size_t& w, NormalizeState& state, Utf8Tally* tally);
+
 // Decoding and normalising in one forward pass, straight into the text: the result is that of
 // NormalizeText over the decoded text. The text comes back with room for the bytes' length
 // reserved and no more touched than it holds.

@@ -48,36 +48,60 @@ std::u16string DecodeUtf8Lenient(std::string_view bytes) {
   return text;
 }
 
+} // namespace
+
+ByteOrderMark DetectByteOrderMark(std::string_view head) {
+  using namespace std::string_view_literals;
+  if (head.starts_with("\xEF\xBB\xBF"sv))
+    return ByteOrderMark::Utf8;
+  if (head.starts_with("\xFF\xFE"sv))
+    return ByteOrderMark::Utf16LittleEndian;
+  if (head.starts_with("\xFE\xFF"sv))
+    return ByteOrderMark::Utf16BigEndian;
+  return ByteOrderMark::None;
+}
+
+std::size_t MarkLength(ByteOrderMark mark) {
+  switch (mark) {
+  case ByteOrderMark::Utf8:
+    return 3;
+  case ByteOrderMark::Utf16LittleEndian:
+  case ByteOrderMark::Utf16BigEndian:
+    return 2;
+  case ByteOrderMark::None:
+    break;
+  }
+  return 0;
+}
+
 // A UTF-8 file with a few bad bytes (a truncated copy, one byte of another encoding pasted in)
 // still reads as UTF-8. Text in a single-byte code page rarely forms a valid sequence by
 // chance: its letters above 127 are mostly followed by ASCII or by other letters, which are
 // no continuation bytes, so there the ill-formed sequences outnumber the well-formed ones.
-bool TakenAsUtf8(const Utf8Tally& tally) {
+bool ReadsAsUtf8(const Utf8Tally& tally) {
   constexpr std::size_t kWellFormedPerIllFormed = 4;
   return tally.IllFormed == 0 || tally.WellFormed / kWellFormedPerIllFormed >= tally.IllFormed;
 }
 
-bool StartsWith(std::string_view bytes, std::string_view mark) {
-  return bytes.substr(0, mark.size()) == mark;
-}
-
-} // namespace
-
 std::u16string DecodeFileBytes(std::string_view bytes) {
-  using namespace std::string_view_literals;
-  if (StartsWith(bytes, "\xEF\xBB\xBF"sv))
-    return DecodeUtf8Lenient(bytes.substr(3));
-  if (StartsWith(bytes, "\xFF\xFE"sv))
-    return DecodeUtf16(bytes.substr(2), false);
-  if (StartsWith(bytes, "\xFE\xFF"sv))
-    return DecodeUtf16(bytes.substr(2), true);
+  const ByteOrderMark mark = DetectByteOrderMark(bytes);
+  const std::string_view body = bytes.substr(MarkLength(mark));
+  switch (mark) {
+  case ByteOrderMark::Utf8:
+    return DecodeUtf8Lenient(body);
+  case ByteOrderMark::Utf16LittleEndian:
+  case ByteOrderMark::Utf16BigEndian:
+    return DecodeUtf16(body, mark == ByteOrderMark::Utf16BigEndian);
+  case ByteOrderMark::None:
+    break;
+  }
 
   // One pass both judges and decodes. Pure ASCII keeps this result too: every ANSI code page
   // maps ASCII bytes to themselves.
   std::u16string text = TextOfLength(bytes.size());
   Utf8Tally tally;
   const std::size_t written = *DecodeUtf8(bytes, text.data(), Utf8Errors::Replace, &tally);
-  if (!TakenAsUtf8(tally)) {
+  if (!ReadsAsUtf8(tally)) {
     // Release the attempt before the ANSI text of the same size is built.
     KeepSpareText(std::move(text));
     return AnsiToUtf16(bytes);
@@ -87,19 +111,23 @@ std::u16string DecodeFileBytes(std::string_view bytes) {
 }
 
 std::u16string NormalizedFileText(std::string_view bytes) {
-  using namespace std::string_view_literals;
-  if (StartsWith(bytes, "\xEF\xBB\xBF"sv))
-    return NormalizeUtf8Bytes(bytes.substr(3));
-  if (StartsWith(bytes, "\xFF\xFE"sv))
-    return NormalizeUtf16Bytes(bytes.substr(2), false);
-  if (StartsWith(bytes, "\xFE\xFF"sv))
-    return NormalizeUtf16Bytes(bytes.substr(2), true);
+  const ByteOrderMark mark = DetectByteOrderMark(bytes);
+  const std::string_view body = bytes.substr(MarkLength(mark));
+  switch (mark) {
+  case ByteOrderMark::Utf8:
+    return NormalizeUtf8Bytes(body);
+  case ByteOrderMark::Utf16LittleEndian:
+  case ByteOrderMark::Utf16BigEndian:
+    return NormalizeUtf16Bytes(body, mark == ByteOrderMark::Utf16BigEndian);
+  case ByteOrderMark::None:
+    break;
+  }
 
   // As in DecodeFileBytes, one pass both judges and gives the text; an ANSI file, judged only at
   // its end, is decoded again.
   Utf8Tally tally;
   std::u16string text = NormalizeUtf8Bytes(bytes, &tally);
-  if (TakenAsUtf8(tally))
+  if (ReadsAsUtf8(tally))
     return text;
   KeepSpareText(std::move(text));
   text = AnsiToUtf16(bytes);

@@ -1,9 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace ujson {
+
+struct Utf8Tally;
+
+// The encoding a file's first bytes announce, and the length of the mark that announces it.
+enum class ByteOrderMark { None, Utf8, Utf16LittleEndian, Utf16BigEndian };
+ByteOrderMark DetectByteOrderMark(std::string_view head);
+std::size_t MarkLength(ByteOrderMark mark);
+
+// Whether bytes without a mark, whose UTF-8 decoding gave this tally, are read as UTF-8 (see
+// DecodeFileBytes) rather than in the ANSI code page.
+bool ReadsAsUtf8(const Utf8Tally& tally);
 
 // Turns the bytes of a file into text. A byte-order mark (UTF-8, UTF-16LE or UTF-16BE) decides
 // the encoding and is dropped; ill-formed sequences then become U+FFFD. Without a mark, bytes

@@ -1,6 +1,7 @@
 // The load's one pass from file bytes to document text, held against the plain reference
 // (ReferenceText.h) and against the library's two steps, decode then normalise.
 
+#include "json/FileText.h"
 #include "json/JSONDocument.h"
 #include "json/NormalizeText.h"
 #include "json/Regional.h"
@@ -188,6 +189,30 @@ TEST(FileTextDifferential, GivesTheReferenceTextWhereverAPieceOfTheTextEnds) {
           }
         }
       }
+    }
+  }
+}
+
+// A file is read a chunk at a time into one small buffer; whatever stands where a chunk ends
+// (half a sequence, an escape, a run of backslashes or of layout) must come out as if the bytes
+// were read whole, whichever encoding the mark or the tally chooses.
+TEST(FileTextDifferential, ReadsFilesInSmallChunksIntoTheReferenceText) {
+  CodePageGuard cp(1252);
+  ByteTexts texts(5u);
+  std::mt19937 random(6u);
+  int failures = 0;
+  for (int n = 0; n < 1500 && failures < 5; ++n) {
+    const std::string bytes = texts.Next(1 + static_cast<std::size_t>(n) % 40);
+    const TempFile file(".json", bytes);
+    const std::size_t chunk = std::uniform_int_distribution<std::size_t>(64, 200)(random);
+    const std::u16string actual = ujson::ReadNormalizedFileText(file.Name(), chunk);
+    const std::u16string expected = reference_text::FileText(bytes);
+    if (actual != expected) {
+      ADD_FAILURE() << "chunk " << chunk << ", bytes "
+                    << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size()))
+                    << "\nexpected " << Printable(expected).substr(0, 400) << "\nread     "
+                    << Printable(actual).substr(0, 400);
+      ++failures;
     }
   }
 }
