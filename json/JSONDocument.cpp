@@ -7,6 +7,7 @@
 #include "json/NodeRecordBuilder.h"
 #include "json/NormalizeText.h"
 #include "json/TextDecoding.h"
+#include "json/UnicodeConversion.h"
 
 #include <new>
 #include <string>
@@ -330,14 +331,27 @@ void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& I
     ParseNormalized(ujson::ReadNormalizedFileText(AFileName));
     return;
   }
-  // The inspector reads the text as decoded, so for it the text is normalised after.
   std::u16string text;
   {
     const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
+    const ujson::ByteOrderMark mark = ujson::DetectByteOrderMark(bytes.View());
+    if (mark == ujson::ByteOrderMark::Utf8 || mark == ujson::ByteOrderMark::None) {
+      // The inspector reads the bytes; the text is made in one pass before it looks.
+      const std::string_view body = bytes.View().substr(ujson::MarkLength(mark));
+      ujson::Utf8Tally tally;
+      text = ujson::NormalizeUtf8Bytes(body, &tally);
+      if (mark == ujson::ByteOrderMark::Utf8 || ujson::ReadsAsUtf8(tally)) {
+        Inspect(InspectedFile{true, body, {}});
+        ParseNormalized(std::move(text));
+        return;
+      }
+      ujson::KeepSpareText(std::move(text));
+    }
+    // UTF-16 or the ANSI code page: the inspector reads the decoded text, normalised after it.
     text = ujson::DecodeFileBytes(bytes.View());
   }
-  // The bytes are gone by now: the inspector never adds to the load's peak.
-  Inspect(text);
+  // The bytes are gone by now: the inspector of a decoded text never adds to the load's peak.
+  Inspect(InspectedFile{false, {}, text});
   LoadFromString(std::move(text));
 }
 

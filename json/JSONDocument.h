@@ -10,9 +10,18 @@
 #include <unordered_map>
 #include <vector>
 
-// Shown the text of a file as it was decoded, before the library normalises it: for readers
-// that need the file's own characters, lines and columns. What it throws ends the load.
-using TextInspector = std::function<void(std::u16string_view)>;
+// A file as a load shows it to an inspector, before the library normalises it: for readers that
+// need the file's own characters, lines and columns. A file read as UTF-8 (its mark or its
+// bytes chose it) comes as its bytes after the mark, which decode to the file's text (each
+// ill-formed sequence to U+FFFD), so that its decoded text need not be made; any other as the
+// text it decoded to.
+struct InspectedFile {
+  bool IsUtf8 = false;
+  std::string_view Utf8;
+  std::u16string_view Text;
+};
+// What it throws ends the load.
+using TextInspector = std::function<void(const InspectedFile&)>;
 
 // The document: the node of the top-level value, which also owns the text every range of its
 // nodes points into, the generating flag and the records of its nodes (TNodeRecords), and hands

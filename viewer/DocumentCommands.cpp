@@ -13,9 +13,9 @@ namespace {
 
 // The check is an extra: one that cannot run (out of memory) says nothing and never fails the
 // load.
-std::optional<StrictDeparture> CheckQuietly(std::u16string_view Text) noexcept {
+std::optional<StrictDeparture> CheckQuietly(const InspectedFile& File) noexcept {
   try {
-    return CheckStrictJson(Text);
+    return File.IsUtf8 ? CheckStrictJsonUtf8(File.Utf8) : CheckStrictJson(File.Text);
   } catch (const std::exception&) {
     return std::nullopt;
   }
@@ -30,7 +30,7 @@ constexpr int32_t kRevealWidth = static_cast<int32_t>(TfmMain::ExpandAllLimit);
 JSONRef TfmMain::LoadChecked(const std::u16string& AFileName) {
   std::optional<StrictDeparture> departure;
   JSONRef document = JSONFromFile(
-      AFileName, [&departure](std::u16string_view Text) { departure = CheckQuietly(Text); });
+      AFileName, [&departure](const InspectedFile& File) { departure = CheckQuietly(File); });
   departure_ = std::move(departure);
   return document;
 }
@@ -79,7 +79,7 @@ JSONRef TfmMain::LoadFile(const std::u16string& AFileName) {
 
 JSONRef TfmMain::LoadText(std::u16string AText) {
   return TimedLoad([this, &AText] {
-    std::optional<StrictDeparture> departure = CheckQuietly(AText);
+    std::optional<StrictDeparture> departure = CheckQuietly(InspectedFile{false, {}, AText});
     JSONRef document = JSONFromString(std::move(AText));
     departure_ = std::move(departure);
     return document;

@@ -2,7 +2,10 @@
 
 #include "viewer/Decimal.h"
 
+#include "json/UnicodeConversion.h"
+
 #include <algorithm>
+#include <array>
 #include <cstddef>
 
 #ifdef __SSE2__
@@ -57,9 +60,15 @@ private:
   bool inObject_ = false;
 };
 
-class StrictChecker {
+// Checks UTF-16 text, or UTF-8 bytes as if decoded (ill-formed sequences standing for U+FFFD),
+// with the same findings: every byte that JSON's grammar looks at is ASCII, so only the plain
+// run of a string, the leading U+FEFF and the counting of lines and columns tell the two apart.
+template <class Unit> class StrictChecker {
 public:
-  explicit StrictChecker(std::u16string_view Text) : text_(Text) {}
+  static constexpr bool kBytes = sizeof(Unit) == 1;
+  using View = std::basic_string_view<Unit>;
+
+  explicit StrictChecker(View Text) : text_(Text) {}
 
   // The offset and reason of the first departure, or nothing.
   std::optional<StrictDeparture> Run();
@@ -68,6 +77,10 @@ private:
   enum class Expect : uint8_t { Value, AfterValue, Name };
 
   char16_t At(std::size_t Offset) const { return Offset < text_.size() ? text_[Offset] : 0; }
+  // The length of the U+FEFF at the start of the text, if one stands there.
+  std::size_t LeadingMarkLength() const;
+  // How many UTF-16 units, lines and columns the text up to Offset makes.
+  void Locate(std::size_t Offset, StrictDeparture& Departure) const;
   // Most values follow their comma or colon at once or after one space: only a longer run
   // of white space costs a call.
   void SkipSpace() {
@@ -87,30 +100,70 @@ private:
   std::optional<StrictFault> ScanName(Expect& Next);
   StrictDeparture Departure(StrictFault Fault, std::size_t Offset) const;
 
-  std::u16string_view text_;
+  View text_;
   std::size_t pos_ = 0;
   bool done_ = false;
   OpenContainers open_;
 };
 
-void StrictChecker::SkipSpaceRun() {
+#ifdef __SSE2__
+// A mask of the units at p, eight of UTF-16 or sixteen bytes, with two bits or one per unit.
+inline unsigned SpaceMask(const char16_t* p) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x20)),
+                                                  _mm_cmpeq_epi16(block, _mm_set1_epi16(0x0A))),
+                                     _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x0D)),
+                                                  _mm_cmpeq_epi16(block, _mm_set1_epi16(0x09))))));
+}
+inline unsigned SpaceMask(const unsigned char* p) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x20)),
+                                                  _mm_cmpeq_epi8(block, _mm_set1_epi8(0x0A))),
+                                     _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x0D)),
+                                                  _mm_cmpeq_epi8(block, _mm_set1_epi8(0x09))))));
+}
+
+// Quotes, backslashes, controls and, in UTF-16, surrogates (which need a look at their pair):
+// what ends a string's plain run. Bytes from 0x80 on are plain: UTF-8 makes no lone surrogates.
+inline unsigned StringSpecialMask(const char16_t* p) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i control =
+      _mm_cmpeq_epi16(_mm_subs_epu16(block, _mm_set1_epi16(0x1F)), _mm_setzero_si128());
+  const __m128i surrogate =
+      _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xF800))),
+                      _mm_set1_epi16(static_cast<short>(0xD800)));
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x22)),
+                                                  _mm_cmpeq_epi16(block, _mm_set1_epi16(0x5C))),
+                                     _mm_or_si128(control, surrogate))));
+}
+inline unsigned StringSpecialMask(const unsigned char* p) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i control =
+      _mm_cmpeq_epi8(_mm_subs_epu8(block, _mm_set1_epi8(0x1F)), _mm_setzero_si128());
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x22)),
+                                                  _mm_cmpeq_epi8(block, _mm_set1_epi8(0x5C))),
+                                     control)));
+}
+#endif
+
+template <class Unit> void StrictChecker<Unit>::SkipSpaceRun() {
   const std::size_t size = text_.size();
+  // Units a block of sixteen bytes holds.
+  constexpr std::size_t kBlock = 16 / sizeof(Unit);
   while (pos_ < size && IsSpace(text_[pos_])) {
 #ifdef __SSE2__
-    // Pretty-printed files indent with runs of white space: eight at a time.
-    if (pos_ + 8 <= size) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + pos_));
-      const __m128i space =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x20)),
-                                    _mm_cmpeq_epi16(block, _mm_set1_epi16(0x0A))),
-                       _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(0x0D)),
-                                    _mm_cmpeq_epi16(block, _mm_set1_epi16(0x09))));
-      const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(space)) & 0xFFFFu;
+    // Pretty-printed files indent with runs of white space: a block at a time.
+    if (pos_ + kBlock <= size) {
+      const unsigned other = ~SpaceMask(text_.data() + pos_) & 0xFFFFu;
       if (other != 0) {
-        pos_ += static_cast<std::size_t>(__builtin_ctz(other)) / 2;
+        pos_ += static_cast<std::size_t>(__builtin_ctz(other)) / sizeof(Unit);
         return;
       }
-      pos_ += 8;
+      pos_ += kBlock;
       continue;
     }
 #endif
@@ -120,41 +173,27 @@ void StrictChecker::SkipSpaceRun() {
 
 // The end of the run of plain string characters from From: no quote, backslash, control
 // character or surrogate.
-std::size_t StrictChecker::PlainStringRun(std::size_t From) const {
+template <class Unit> std::size_t StrictChecker<Unit>::PlainStringRun(std::size_t From) const {
   const std::size_t size = text_.size();
   std::size_t at = From;
 #ifdef __SSE2__
-  const __m128i quote = _mm_set1_epi16(0x22);
-  const __m128i backslash = _mm_set1_epi16(0x5C);
-  const __m128i lastControl = _mm_set1_epi16(0x1F);
-  const __m128i surrogateMask = _mm_set1_epi16(static_cast<short>(0xF800));
-  const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
-  // One bit pair for each of the eight characters at Offset that ends a plain run.
-  auto specials = [&](std::size_t Offset) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + Offset));
-    const __m128i control =
-        _mm_cmpeq_epi16(_mm_subs_epu16(block, lastControl), _mm_setzero_si128());
-    const __m128i special = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi16(block, quote), _mm_cmpeq_epi16(block, backslash)),
-        _mm_or_si128(control, _mm_cmpeq_epi16(_mm_and_si128(block, surrogateMask), surrogate)));
-    return static_cast<unsigned>(_mm_movemask_epi8(special));
-  };
-  while (at + 8 <= size) {
-    const unsigned found = specials(at);
+  constexpr std::size_t kBlock = 16 / sizeof(Unit);
+  while (at + kBlock <= size) {
+    const unsigned found = StringSpecialMask(text_.data() + at);
     if (found != 0)
-      return at + static_cast<std::size_t>(__builtin_ctz(found)) / 2;
-    at += 8;
+      return at + static_cast<std::size_t>(__builtin_ctz(found)) / sizeof(Unit);
+    at += kBlock;
   }
 #endif
   for (; at < size; ++at) {
     const char16_t c = text_[at];
-    if (c == u'"' || c == u'\\' || c < 0x20 || (c & 0xF800) == 0xD800)
+    if (c == u'"' || c == u'\\' || c < 0x20 || (!kBytes && (c & 0xF800) == 0xD800))
       break;
   }
   return at;
 }
 
-std::optional<StrictFault> StrictChecker::ScanString() {
+template <class Unit> std::optional<StrictFault> StrictChecker<Unit>::ScanString() {
   const std::size_t opening = pos_;
   std::size_t at = opening + 1;
   for (;;) {
@@ -195,6 +234,7 @@ std::optional<StrictFault> StrictChecker::ScanString() {
       pos_ = at;
       return StrictFault::ControlCharacter;
     }
+    // Only UTF-16 comes here with anything else: a surrogate.
     if (IsHighSurrogate(c) && IsLowSurrogate(At(at + 1))) {
       at += 2;
       continue;
@@ -204,7 +244,7 @@ std::optional<StrictFault> StrictChecker::ScanString() {
   }
 }
 
-std::optional<StrictFault> StrictChecker::ScanNumber() {
+template <class Unit> std::optional<StrictFault> StrictChecker<Unit>::ScanNumber() {
   auto digits = [this] {
     const std::size_t first = pos_;
     while (IsDigit(At(pos_)))
@@ -236,7 +276,7 @@ std::optional<StrictFault> StrictChecker::ScanNumber() {
   return std::nullopt;
 }
 
-bool StrictChecker::ScanLiteral(std::u16string_view Literal) {
+template <class Unit> bool StrictChecker<Unit>::ScanLiteral(std::u16string_view Literal) {
   if (text_.size() - pos_ < Literal.size() ||
       !std::equal(Literal.begin(), Literal.end(),
                   text_.begin() + static_cast<std::ptrdiff_t>(pos_)))
@@ -245,7 +285,7 @@ bool StrictChecker::ScanLiteral(std::u16string_view Literal) {
   return true;
 }
 
-std::optional<StrictFault> StrictChecker::ScanValue(Expect& Next) {
+template <class Unit> std::optional<StrictFault> StrictChecker<Unit>::ScanValue(Expect& Next) {
   Next = Expect::AfterValue;
   // One jump on the first character: which kind comes next is what a pass cannot predict.
   switch (At(pos_)) {
@@ -288,7 +328,7 @@ std::optional<StrictFault> StrictChecker::ScanValue(Expect& Next) {
   }
 }
 
-std::optional<StrictFault> StrictChecker::AfterValue(Expect& Next) {
+template <class Unit> std::optional<StrictFault> StrictChecker<Unit>::AfterValue(Expect& Next) {
   SkipSpace();
   if (open_.Empty()) {
     if (pos_ < text_.size())
@@ -322,7 +362,7 @@ std::optional<StrictFault> StrictChecker::AfterValue(Expect& Next) {
   return ScanName(Next);
 }
 
-std::optional<StrictFault> StrictChecker::ScanName(Expect& Next) {
+template <class Unit> std::optional<StrictFault> StrictChecker<Unit>::ScanName(Expect& Next) {
   if (At(pos_) != u'"')
     return StrictFault::ExpectedName;
   if (const auto fault = ScanString())
@@ -338,9 +378,8 @@ std::optional<StrictFault> StrictChecker::ScanName(Expect& Next) {
 
 // Every step inlined into the one loop keeps the position in a register across them: a quarter
 // faster on a large pretty-printed file than calls the compiler leaves out of line.
-[[gnu::flatten]] std::optional<StrictDeparture> StrictChecker::Run() {
-  if (At(0) == u'\uFEFF')
-    pos_ = 1;
+template <class Unit> [[gnu::flatten]] std::optional<StrictDeparture> StrictChecker<Unit>::Run() {
+  pos_ = LeadingMarkLength();
   SkipSpace();
   if (pos_ >= text_.size())
     return Departure(StrictFault::EmptyText, pos_);
@@ -367,25 +406,54 @@ std::optional<StrictFault> StrictChecker::ScanName(Expect& Next) {
   return std::nullopt;
 }
 
-StrictDeparture StrictChecker::Departure(StrictFault Fault, std::size_t Offset) const {
-  StrictDeparture departure;
-  departure.Fault = Fault;
-  departure.Offset = Offset;
-  departure.Path = open_.Path();
-  // Counted only now: the pass itself never looks at line ends.
+template <class Unit> std::size_t StrictChecker<Unit>::LeadingMarkLength() const {
+  if constexpr (kBytes)
+    return text_.starts_with(reinterpret_cast<const Unit*>("\xEF\xBB\xBF")) ? 3 : 0;
+  else
+    return At(0) == u'\uFEFF' ? 1 : 0;
+}
+
+// Counted only now: the pass itself never looks at line ends.
+template <class Unit>
+void StrictChecker<Unit>::Locate(std::size_t Offset, StrictDeparture& Departure) const {
   std::size_t column = 1;
-  for (std::size_t k = At(0) == u'\uFEFF' ? 1 : 0; k < Offset; ++k) {
+  std::size_t units = LeadingMarkLength() == 0 ? 0 : 1;
+  for (std::size_t k = LeadingMarkLength(); k < Offset;) {
     const char16_t c = text_[k];
     if (c == u'\n' || c == u'\r') {
-      if (c == u'\r' && k + 1 < Offset && text_[k + 1] == u'\n')
-        ++k;
-      ++departure.Line;
+      const std::size_t ending = c == u'\r' && k + 1 < Offset && text_[k + 1] == u'\n' ? 2 : 1;
+      k += ending;
+      units += ending;
+      ++Departure.Line;
       column = 1;
-    } else if (!(IsLowSurrogate(c) && k > 0 && IsHighSurrogate(text_[k - 1]))) {
+      continue;
+    }
+    if constexpr (kBytes) {
+      // One character a sequence, or a U+FFFD for each maximal ill-formed part, as decoded.
+      std::array<char16_t, 2> decoded{};
+      const ujson::Utf8Sequence sequence =
+          c < 0x80 ? ujson::Utf8Sequence{1, 1, true}
+                   : ujson::DecodeUtf8Sequence(text_.data() + k, text_.size() - k, decoded.data());
+      k += sequence.Bytes;
+      units += sequence.Units;
       ++column;
+    } else {
+      if (!(IsLowSurrogate(c) && k > 0 && IsHighSurrogate(text_[k - 1])))
+        ++column;
+      ++k;
+      ++units;
     }
   }
-  departure.Column = column;
+  Departure.Column = column;
+  Departure.Offset = kBytes ? units : Offset;
+}
+
+template <class Unit>
+StrictDeparture StrictChecker<Unit>::Departure(StrictFault Fault, std::size_t Offset) const {
+  StrictDeparture departure;
+  departure.Fault = Fault;
+  departure.Path = open_.Path();
+  Locate(Offset, departure);
   return departure;
 }
 
@@ -424,7 +492,13 @@ std::u16string_view StrictFaultText(StrictFault Fault) {
 }
 
 std::optional<StrictDeparture> CheckStrictJson(std::u16string_view Text) {
-  return StrictChecker(Text).Run();
+  return StrictChecker<char16_t>(Text).Run();
+}
+
+std::optional<StrictDeparture> CheckStrictJsonUtf8(std::string_view Bytes) {
+  return StrictChecker<unsigned char>(
+             {reinterpret_cast<const unsigned char*>(Bytes.data()), Bytes.size()})
+      .Run();
 }
 
 std::u16string DepartureText(const StrictDeparture& Departure) {

@@ -54,6 +54,9 @@ inline constexpr std::size_t MaxPathDepth = 100000;
 // Nothing when Text is strict JSON. One forward pass; nesting of any depth is followed with a
 // stack of one bit per level.
 std::optional<StrictDeparture> CheckStrictJson(std::u16string_view Text);
+// The same finding for the text that UTF-8 bytes decode to (ill-formed sequences each becoming
+// U+FFFD), read from the bytes themselves: the offset, lines and columns are the decoded text's.
+std::optional<StrictDeparture> CheckStrictJsonUtf8(std::string_view Bytes);
 
 // "invalid JSON at line L, column C: reason".
 std::u16string DepartureText(const StrictDeparture& Departure);

@@ -1,7 +1,10 @@
-// The decoded text of a file, shown to an inspector before the library normalises it.
+// The file as decoded, shown to an inspector before the library normalises it: a UTF-8 file as
+// its bytes after the mark, any other as its decoded text.
 
 #include "json/UJSON.h"
+#include "json/UnicodeConversion.h"
 
+#include "CodePageGuard.h"
 #include "TempFile.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +14,66 @@
 
 namespace {
 
-TEST(TextInspectorTest, SeesTheDecodedTextBeforeNormalisationOnceAndLoadsTheSameDocument) {
-  // A UTF-8 mark, CR LF, a TAB, a run of spaces, an escape and a character of two bytes.
-  const TempFile file(".json", "\xEF\xBB\xBF{\r\n\t\"a\":  \"\\u0041\xC3\xA9\"\r\n}");
-  std::u16string seen;
+using namespace std::string_literals;
+
+// What an inspector saw of a file, once, and the document the load gave.
+struct Seen {
   int calls = 0;
-  const JSONRef document = JSONFromFile(file.Name(), [&](std::u16string_view Text) {
-    seen = Text;
-    ++calls;
+  bool isUtf8 = false;
+  std::string bytes;
+  std::u16string text;
+  JSONRef document;
+};
+
+Seen LoadInspected(const TempFile& file) {
+  Seen seen;
+  seen.document = JSONFromFile(file.Name(), [&seen](const InspectedFile& File) {
+    ++seen.calls;
+    seen.isUtf8 = File.IsUtf8;
+    seen.bytes = File.Utf8;
+    seen.text = File.Text;
   });
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(seen, u"{\r\n\t\"a\":  \"\\u0041\u00E9\"\r\n}");
-  const JSONRef plain = JSONFromFile(file.Name());
-  EXPECT_EQ(DocumentTextOf(*document), DocumentTextOf(*plain));
-  ASSERT_EQ(document->GetCount(), 1);
-  EXPECT_EQ(document->GetChild(0)->GetAsString(), u"A\u00E9");
+  return seen;
+}
+
+TEST(TextInspectorTest, SeesTheBytesOfAUtf8FileBeforeNormalisationOnceAndLoadsTheSameDocument) {
+  // A UTF-8 mark, CR LF, a TAB, a run of spaces, an escape and a character of two bytes.
+  const std::string body = "{\r\n\t\"a\":  \"\\u0041\xC3\xA9\"\r\n}";
+  for (const std::string& mark : {""s, "\xEF\xBB\xBF"s}) {
+    const TempFile file(".json", mark + body);
+    const Seen seen = LoadInspected(file);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_TRUE(seen.isUtf8);
+    EXPECT_EQ(seen.bytes, body);
+    EXPECT_EQ(ujson::Utf8ToUtf16(seen.bytes), u"{\r\n\t\"a\":  \"\\u0041\u00E9\"\r\n}");
+    const JSONRef plain = JSONFromFile(file.Name());
+    EXPECT_EQ(DocumentTextOf(*seen.document), DocumentTextOf(*plain));
+    ASSERT_EQ(seen.document->GetCount(), 1);
+    EXPECT_EQ(seen.document->GetChild(0)->GetAsString(), u"A\u00E9");
+  }
+}
+
+TEST(TextInspectorTest, SeesTheDecodedTextOfUtf16AndAnsiFiles) {
+  CodePageGuard cp(1252);
+  // "é" in the code page, mostly ASCII around it: not UTF-8.
+  const TempFile ansi(".json", "{\"a\": \"\xE9\"}\r\n");
+  const TempFile utf16(".json", "\xFF\xFE{\0\"\0a\0\"\0:\0 \0\xE9\0\"\0\r\0\n\0}\0"s);
+  const Seen fromAnsi = LoadInspected(ansi);
+  EXPECT_EQ(fromAnsi.calls, 1);
+  EXPECT_FALSE(fromAnsi.isUtf8);
+  EXPECT_EQ(fromAnsi.text, u"{\"a\": \"\u00E9\"}\r\n");
+  EXPECT_EQ(fromAnsi.document->GetChild(0)->GetAsString(), u"\u00E9");
+  const Seen fromUtf16 = LoadInspected(utf16);
+  EXPECT_FALSE(fromUtf16.isUtf8);
+  EXPECT_EQ(fromUtf16.text, u"{\"a\": \u00E9\"\r\n}");
+  EXPECT_EQ(DocumentTextOf(*fromUtf16.document), DocumentTextOf(*JSONFromFile(utf16.Name())));
 }
 
 TEST(TextInspectorTest, AnInspectorThatThrowsEndsTheLoadAndLeavesNoNodes) {
   const TempFile file(".json", "[1, [2, 3]]");
   const int64_t before = JSONInstanceCount;
   EXPECT_THROW(
-      JSONFromFile(file.Name(), [](std::u16string_view) { throw std::runtime_error("refused"); }),
+      JSONFromFile(file.Name(), [](const InspectedFile&) { throw std::runtime_error("refused"); }),
       std::runtime_error);
   EXPECT_EQ(JSONInstanceCount, before);
   // An empty inspector is no inspector.

@@ -4,6 +4,7 @@
 
 #include "viewer/StrictValidity.h"
 
+#include "json/TextDecoding.h"
 #include "json/UJSON.h"
 
 #include "TempFile.h"
@@ -22,12 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The text the viewer checks for a file: decoded, not yet normalised. Kept even when the
-// lenient load then fails.
+// The text of a file as the viewer's check reads it: decoded, not yet normalised. Kept even when
+// the lenient load then fails.
 std::u16string DecodedText(const std::u16string& Name) {
   std::u16string text;
   try {
-    JSONFromFile(Name, [&text](std::u16string_view Text) { text = Text; });
+    JSONFromFile(Name, [&text](const InspectedFile& File) {
+      text = File.IsUtf8 ? ujson::DecodeFileBytes(File.Utf8) : std::u16string(File.Text);
+    });
   } catch (const std::exception&) {
   }
   return text;
