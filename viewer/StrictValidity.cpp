@@ -152,11 +152,10 @@ inline unsigned StringSpecialMask(const unsigned char* p) {
 
 template <class Unit> void StrictChecker<Unit>::SkipSpaceRun() {
   const std::size_t size = text_.size();
-  // Units a block of sixteen bytes holds.
-  constexpr std::size_t kBlock = 16 / sizeof(Unit);
   while (pos_ < size && IsSpace(text_[pos_])) {
 #ifdef __SSE2__
-    // Pretty-printed files indent with runs of white space: a block at a time.
+    // Pretty-printed files indent with runs of white space: a block of sixteen bytes at a time.
+    constexpr std::size_t kBlock = 16 / sizeof(Unit);
     if (pos_ + kBlock <= size) {
       const unsigned other = ~SpaceMask(text_.data() + pos_) & 0xFFFFu;
       if (other != 0) {
