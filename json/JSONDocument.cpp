@@ -332,25 +332,31 @@ void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& I
     return;
   }
   std::u16string text;
+  bool normalized = false;
   {
     const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
     const ujson::ByteOrderMark mark = ujson::DetectByteOrderMark(bytes.View());
     if (mark == ujson::ByteOrderMark::Utf8 || mark == ujson::ByteOrderMark::None) {
-      // The inspector reads the bytes; the text is made in one pass before it looks.
+      // The inspector reads the bytes; the text is made from them in one pass.
       const std::string_view body = bytes.View().substr(ujson::MarkLength(mark));
       ujson::Utf8Tally tally;
       text = ujson::NormalizeUtf8Bytes(body, &tally);
-      if (mark == ujson::ByteOrderMark::Utf8 || ujson::ReadsAsUtf8(tally)) {
+      normalized = mark == ujson::ByteOrderMark::Utf8 || ujson::ReadsAsUtf8(tally);
+      if (normalized)
         Inspect(InspectedFile{true, body, {}});
-        ParseNormalized(std::move(text));
-        return;
-      }
-      ujson::KeepSpareText(std::move(text));
+      else
+        ujson::KeepSpareText(std::move(text));
     }
     // UTF-16 or the ANSI code page: the inspector reads the decoded text, normalised after it.
-    text = ujson::DecodeFileBytes(bytes.View());
+    if (!normalized)
+      text = ujson::DecodeFileBytes(bytes.View());
   }
-  // The bytes are gone by now: the inspector of a decoded text never adds to the load's peak.
+  // The bytes are gone before the parse, and before an inspector of a decoded text looks: it
+  // never adds to the load's peak.
+  if (normalized) {
+    ParseNormalized(std::move(text));
+    return;
+  }
   Inspect(InspectedFile{false, {}, text});
   LoadFromString(std::move(text));
 }
