@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #ifdef __SSE2__
@@ -74,21 +76,26 @@ int HexDigitValue(char16_t c) {
   return -1;
 }
 
-// Reads the four characters after "\u" as a hexadecimal number. A NUL ends the number early; no
-// digit before it, or any other character that is no hex digit, means there is no number.
-std::optional<char16_t> ReadEscapeDigits(const char16_t* digits) {
+// The four characters after "\u" as a hexadecimal number, and how many of them are digits: a NUL
+// ends the number early; no digit before it, or any other character that is no hex digit, means
+// there is no number. Read from decoded text and from bytes alike: digits and NUL are ASCII.
+struct EscapeDigits {
+  char16_t Unit;
+  std::size_t Taken;
+};
+
+template <class Char> std::optional<EscapeDigits> ReadEscapeDigits(const Char* digits) {
   unsigned value = 0;
-  int taken = 0;
-  for (std::size_t k = 0; k < 4 && digits[k] != u'\0'; ++k) {
-    const int digit = HexDigitValue(digits[k]);
+  std::size_t taken = 0;
+  for (; taken < 4 && digits[taken] != 0; ++taken) {
+    const int digit = HexDigitValue(digits[taken]);
     if (digit < 0)
       return std::nullopt;
     value = value * 16 + static_cast<unsigned>(digit);
-    ++taken;
   }
   if (taken == 0)
     return std::nullopt;
-  return static_cast<char16_t>(value);
+  return EscapeDigits{static_cast<char16_t>(value), taken};
 }
 
 } // namespace
@@ -155,13 +162,13 @@ void NormalizeSome(const char16_t* in, std::size_t& r, std::size_t avail, bool f
     // The escape's backslash is at r. "\u" or "\U" and four hexadecimal digits, all inside the
     // text, give one UTF-16 code unit; anything else stays as it stands.
     if (r + 6 <= avail && (in[r + 1] == u'u' || in[r + 1] == u'U')) {
-      if (const auto unit = ReadEscapeDigits(in + r + 2)) {
+      if (const auto digits = ReadEscapeDigits(in + r + 2)) {
         r += 6;
         // A decoded quote or backslash stays escaped, or it would end or escape the string it
         // stands in. Six characters gave way, so the two fit.
-        if (*unit == u'"' || *unit == u'\\')
+        if (digits->Unit == u'"' || digits->Unit == u'\\')
           put(u'\\');
-        put(*unit);
+        put(digits->Unit);
         continue;
       }
       // Digits that are not hexadecimal are ordinary text.
@@ -191,105 +198,322 @@ namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 
-// UTF-8 bytes as a source of UTF-16 pieces.
-class Utf8Source {
-public:
-  Utf8Source(std::string_view bytes, Utf8Tally* tally)
-      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), tally_(tally) {}
+bool IsLayoutByte(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-  bool Done() const { return i_ == n_; }
-  // Each byte makes at most one unit.
-  std::size_t MostUnits() const { return n_; }
+// What 64 bytes hold, bit k for byte k.
+struct ByteClasses {
+  std::uint64_t Quotes = 0;
+  std::uint64_t Backslashes = 0;
+  std::uint64_t High = 0; // bytes from 0x80 on
+  std::uint64_t Layout = 0;
+  std::uint64_t Spaces = 0;
+};
 
-  // Decodes into out[0, room), room >= 2, whole sequences only; returns the units written.
-  std::size_t Fill(char16_t* out, std::size_t room) {
-    std::size_t o = 0;
-    while (i_ < n_ && o + 2 <= room) {
-      if (n_ - i_ >= 16 && room - o >= 16 && IsAsciiBlock(p_ + i_)) {
-        Widen16(p_ + i_, out + o);
-        i_ += 16;
-        o += 16;
-        continue;
-      }
-      if (p_[i_] < 0x80) {
-        out[o++] = p_[i_++];
-        continue;
-      }
-      const Utf8Sequence sequence = DecodeUtf8Sequence(p_ + i_, n_ - i_, out + o);
-      if (tally_)
-        ++(sequence.WellFormed ? tally_->WellFormed : tally_->IllFormed);
-      i_ += sequence.Bytes;
-      o += sequence.Units;
-    }
-    return o;
-  }
-
-  // Widens blocks of 16 ASCII bytes that hold nothing the normalisation changes straight into
-  // out[0, room); returns the units written, a multiple of 16.
-  std::size_t WidenPlain(char16_t* out, std::size_t room, bool inString) {
-    std::size_t o = 0;
-    while (n_ - i_ >= 16 && room - o >= 16 && IsPlainBlock(p_ + i_, inString)) {
-      Widen16(p_ + i_, out + o);
-      i_ += 16;
-      o += 16;
-    }
-    return o;
-  }
-
-private:
-  static void Widen16(const unsigned char* in, char16_t* out) {
+ByteClasses Classify64(const unsigned char* p) {
+  ByteClasses classes;
 #ifdef __SSE2__
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+  auto bits = [](__m128i lanes) {
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(lanes)));
+  };
+  auto equal = [](__m128i block, char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+  for (int k = 0; k < 4; ++k) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i spaces = equal(block, ' ');
+    const __m128i layout = _mm_or_si128(_mm_or_si128(spaces, equal(block, '\t')),
+                                        _mm_or_si128(equal(block, '\n'), equal(block, '\r')));
+    const int shift = 16 * k;
+    classes.Quotes |= bits(equal(block, '"')) << shift;
+    classes.Backslashes |= bits(equal(block, '\\')) << shift;
+    classes.High |= bits(block) << shift;
+    classes.Layout |= bits(layout) << shift;
+    classes.Spaces |= bits(spaces) << shift;
+  }
+#else
+  for (int k = 0; k < 64; ++k) {
+    const unsigned char c = p[k];
+    const std::uint64_t bit = std::uint64_t{1} << k;
+    classes.Quotes |= c == '"' ? bit : 0;
+    classes.Backslashes |= c == '\\' ? bit : 0;
+    classes.High |= c >= 0x80 ? bit : 0;
+    classes.Layout |= IsLayoutByte(c) ? bit : 0;
+    classes.Spaces |= c == ' ' ? bit : 0;
+  }
+#endif
+  return classes;
+}
+
+// Bit k set when an odd number of bits up to k (included) are.
+std::uint64_t PrefixXor(std::uint64_t bits) {
+  for (int shift = 1; shift < 64; shift *= 2)
+    bits ^= bits << shift;
+  return bits;
+}
+
+// Widens length bytes (ASCII) into units, sixteen at a time: up to fifteen bytes past them are
+// read and as many units past them written.
+void WidenAscii(const unsigned char* in, std::size_t length, char16_t* out) {
+  for (std::size_t k = 0; k < length; k += 16) {
+#ifdef __SSE2__
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
                      _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
                      _mm_unpackhi_epi8(block, _mm_setzero_si128()));
 #else
-    for (std::size_t k = 0; k < 16; ++k)
-      out[k] = in[k];
+    for (std::size_t m = k; m < k + 16; ++m)
+      out[m] = in[m];
 #endif
   }
+}
 
-  static bool IsAsciiBlock(const unsigned char* p) {
-#ifdef __SSE2__
-    return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
-#else
-    for (std::size_t k = 0; k < 16; ++k) {
-      if (p[k] >= 0x80)
-        return false;
-    }
-    return true;
-#endif
-  }
+// NormalizeSome over UTF-8 bytes, decoding as it goes. Positions and state are copied in and
+// written back at the end, so that the loops keep them in registers.
+class Utf8Pass {
+public:
+  Utf8Pass(const unsigned char* in, std::size_t r, std::size_t avail, bool final, char16_t* out,
+           std::size_t w, NormalizeState state, Utf8Tally* tally)
+      : in_(in), i_(r), avail_(avail), final_(final), out_(out), o_(w), state_(state),
+        tally_(tally) {}
 
-  // ASCII without quotes and backslashes, and outside strings without anything up to the space
-  // (more than the layout, which is cheaper to test and only sends a few controls the slow way).
-  static bool IsPlainBlock(const unsigned char* p, bool inString) {
-#ifdef __SSE2__
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i special = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
-                                   _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
-    // Signed: bytes from 0x80 on count as below the space too.
-    if (!inString)
-      special = _mm_or_si128(special, _mm_cmplt_epi8(block, _mm_set1_epi8(0x21)));
-    return (_mm_movemask_epi8(block) | _mm_movemask_epi8(special)) == 0;
-#else
-    for (std::size_t k = 0; k < 16; ++k) {
-      const unsigned char c = p[k];
-      if (c >= 0x80 || c == '"' || c == '\\' || (!inString && c <= 0x20))
-        return false;
-    }
-    return true;
-#endif
-  }
+  void Run();
+  std::size_t Read() const { return i_; }
+  std::size_t Written() const { return o_; }
+  NormalizeState State() const { return state_; }
 
-  const unsigned char* p_;
-  std::size_t n_;
-  std::size_t i_ = 0;
+private:
+  // What an odd backslash starts.
+  enum class Escape { Undecided, None, Decoded };
+  struct DecodedEscape {
+    std::size_t Bytes = 0;
+    char16_t Unit = 0;
+    // The second half of a surrogate pair whose first half was the escape's last character.
+    char16_t Trailing = 0;
+    Utf8Tally Tally;
+  };
+
+  // A chunk reads 64 bytes and the byte after them, and its widened copies up to fifteen more.
+  static constexpr std::size_t kChunkReach = 80;
+
+  bool Chunk();
+  void WriteKept(std::uint64_t keep, std::uint64_t toSpace);
+  bool Step();
+  void CopyPlain();
+  bool Layout();
+  bool Backslashes();
+  Escape ReadEscape(DecodedEscape& escape) const;
+  bool Sequences();
+  void Put(char16_t c) { out_[o_++] = c; }
+
+  const unsigned char* in_;
+  std::size_t i_;
+  std::size_t avail_;
+  bool final_;
+  char16_t* out_;
+  std::size_t o_;
+  NormalizeState state_;
   Utf8Tally* tally_;
 };
 
-// UTF-16 bytes of either order as a source of pieces.
+// Steps return false where they stop early: when more bytes are to come and they may decide what
+// the step writes.
+void Utf8Pass::Run() {
+  while (i_ < avail_) {
+    if (avail_ - i_ >= kChunkReach && Chunk())
+      continue;
+    CopyPlain();
+    if (i_ == avail_ || !Step())
+      return;
+  }
+}
+
+// Up to 64 bytes at once, by masks, as far as they hold no backslash and no byte of a multi-byte
+// sequence; false when the first byte is one. A branch for each quote and each run of layout
+// would cost more than the whole chunk: pretty-printed text has one every few bytes.
+bool Utf8Pass::Chunk() {
+  const ByteClasses classes = Classify64(in_ + i_);
+  const int length = std::countr_zero(classes.Backslashes | classes.High);
+  if (length == 0)
+    return false;
+  const std::uint64_t valid = length == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << length) - 1;
+  // Without backslashes every quote opens or closes a string; an opening quote is inside.
+  const std::uint64_t inside =
+      PrefixXor(classes.Quotes & valid) ^ (state_.InString ? ~std::uint64_t{0} : 0);
+  const std::uint64_t layout = classes.Layout & ~inside & valid;
+  // Whether a run of layout at the end goes on past the chunk. Otherwise the byte after it is a
+  // backslash or from 0x80 on, no layout.
+  const bool layoutAfter = length == 64 && (inside >> 63 & 1) == 0 && IsLayoutByte(in_[i_ + 64]);
+  // Adding a run's first space carries through to the run's end, clearing the bits it passes:
+  // what it cleared, and the spaces themselves, are the run from its first space on.
+  const std::uint64_t spaces = (classes.Spaces & layout) | (state_.SpaceInRun ? layout & 1 : 0);
+  const std::uint64_t fromFirstSpace = (layout & ~(layout + spaces)) | spaces;
+  const std::uint64_t ends = layout & ~((layout >> 1) | (layoutAfter ? std::uint64_t{1} << 63 : 0));
+  // Each run leaves its last byte, when it held a space, written as a space.
+  const std::uint64_t spaceEnds = ends & fromFirstSpace;
+  state_.SpaceInRun = layoutAfter && (fromFirstSpace >> 63 & 1) != 0;
+  state_.InString = (inside >> (length - 1) & 1) != 0;
+  WriteKept((~layout & valid) | spaceEnds, spaceEnds & ~classes.Spaces);
+  i_ += static_cast<std::size_t>(length);
+  return true;
+}
+
+// Copies the chunk's bytes whose bits are in keep, each stretch of them at once. A bit in toSpace
+// (an end of layout that is no space) is always a stretch's first, the rest of its run having
+// gone.
+void Utf8Pass::WriteKept(std::uint64_t keep, std::uint64_t toSpace) {
+  while (keep != 0) {
+    const int start = std::countr_zero(keep);
+    const int length = std::countr_one(keep >> start);
+    WidenAscii(in_ + i_ + start, static_cast<std::size_t>(length), out_ + o_);
+    if ((toSpace >> start & 1) != 0)
+      out_[o_] = u' ';
+    o_ += static_cast<std::size_t>(length);
+    keep = start + length == 64 ? 0 : keep & (~std::uint64_t{0} << (start + length));
+  }
+}
+
+// The byte at i_, which CopyPlain stopped at.
+bool Utf8Pass::Step() {
+  const unsigned char c = in_[i_];
+  if (c == '"') {
+    state_.InString = !state_.InString;
+    Put(u'"');
+    ++i_;
+    return true;
+  }
+  if (c == '\\')
+    return Backslashes();
+  if (c >= 0x80)
+    return Sequences();
+  // Layout outside strings: inside, CopyPlain passed it on.
+  return Layout();
+}
+
+// Copies plain ASCII up to the first byte that needs work: a quote, a backslash, a byte of a
+// multi-byte sequence and, outside strings, layout. Only the last bytes before avail and those
+// right after a multi-byte sequence or an escape come here.
+void Utf8Pass::CopyPlain() {
+  const bool inString = state_.InString;
+  for (unsigned char c; i_ < avail_ && (c = in_[i_]) < 0x80 && c != '"' && c != '\\' &&
+                        (inString || !IsLayoutByte(c));
+       ++i_)
+    Put(c);
+}
+
+// A run of layout between tokens leaves one space when it holds a space, and nothing otherwise;
+// the last character of the text stays as it is.
+bool Utf8Pass::Layout() {
+  bool hasSpace = state_.SpaceInRun;
+  state_.SpaceInRun = false;
+  // The run is looked at up to the last byte known, which may be the text's last.
+  const std::size_t last = avail_ - 1;
+  std::size_t end = i_;
+  for (; end < last && IsLayoutByte(in_[end]); ++end)
+    hasSpace = hasSpace || in_[end] == ' ';
+  const bool toTheEnd = end == last && IsLayoutByte(in_[end]);
+  if (toTheEnd && !final_) {
+    // The run goes on to what is known so far; its last byte may be the text's last.
+    state_.SpaceInRun = hasSpace;
+    i_ = end;
+    return false;
+  }
+  if (hasSpace && !(toTheEnd && in_[end] == ' '))
+    Put(u' ');
+  if (toTheEnd)
+    Put(in_[end++]);
+  i_ = end;
+  return true;
+}
+
+// A run of backslashes: each pair is one escaped backslash and stays; only an odd one out starts
+// an escape.
+bool Utf8Pass::Backslashes() {
+  std::size_t run = i_;
+  while (run < avail_ && in_[run] == '\\')
+    ++run;
+  for (std::size_t k = 0; k < (run - i_) / 2; ++k) {
+    Put(u'\\');
+    Put(u'\\');
+  }
+  i_ += (run - i_) / 2 * 2;
+  if (i_ == run)
+    return true;
+  DecodedEscape escape;
+  const Escape kind = ReadEscape(escape);
+  if (kind == Escape::Undecided)
+    return false;
+  if (kind == Escape::Decoded) {
+    i_ += escape.Bytes;
+    // A decoded quote or backslash stays escaped, or it would end or escape the string it stands
+    // in. Six bytes or more gave way to at most three units.
+    if (escape.Unit == u'"' || escape.Unit == u'\\')
+      Put(u'\\');
+    Put(escape.Unit);
+    if (escape.Trailing != 0)
+      Put(escape.Trailing);
+    if (tally_) {
+      tally_->WellFormed += escape.Tally.WellFormed;
+      tally_->IllFormed += escape.Tally.IllFormed;
+    }
+    return true;
+  }
+  Put(u'\\');
+  ++i_;
+  // An escaped quote neither ends nor starts a string.
+  if (i_ < avail_ && in_[i_] == '"')
+    Put(static_cast<char16_t>(in_[i_++]));
+  return true;
+}
+
+// The odd backslash at i_: "\u" or "\U" and four hexadecimal digits give one UTF-16 unit. A NUL
+// ends the digits early, and the escape still takes six characters of the decoded text, which
+// past the NUL may be any, each decoded from up to four bytes.
+Utf8Pass::Escape Utf8Pass::ReadEscape(DecodedEscape& escape) const {
+  // Fewer than six bytes never make six characters, and what follows decides an escaped quote.
+  if (avail_ - i_ < 6)
+    return final_ ? Escape::None : Escape::Undecided;
+  if (in_[i_ + 1] != 'u' && in_[i_ + 1] != 'U')
+    return Escape::None;
+  const auto digits = ReadEscapeDigits(in_ + i_ + 2);
+  if (!digits)
+    return Escape::None;
+  escape.Unit = digits->Unit;
+  // The digits, and the NUL that ended them, are one byte a character.
+  std::size_t j = i_ + 2 + std::min<std::size_t>(digits->Taken + 1, 4);
+  std::size_t characters = j - i_;
+  while (characters < 6) {
+    if (j == avail_)
+      return final_ ? Escape::None : Escape::Undecided;
+    std::array<char16_t, 2> units{};
+    const Utf8Sequence sequence = DecodeUtf8Sequence(in_ + j, avail_ - j, units.data());
+    if (!final_ && !sequence.WellFormed && j + sequence.Bytes == avail_)
+      return Escape::Undecided;
+    if (in_[j] >= 0x80)
+      ++(sequence.WellFormed ? escape.Tally.WellFormed : escape.Tally.IllFormed);
+    if (characters + sequence.Units > 6)
+      escape.Trailing = units[1];
+    characters += sequence.Units;
+    j += sequence.Bytes;
+  }
+  escape.Bytes = j - i_;
+  return Escape::Decoded;
+}
+
+// Multi-byte sequences, one after another (ill-formed ones become U+FFFD each).
+bool Utf8Pass::Sequences() {
+  while (i_ < avail_ && in_[i_] >= 0x80) {
+    const Utf8Sequence sequence = DecodeUtf8Sequence(in_ + i_, avail_ - i_, out_ + o_);
+    // A sequence cut short by the end of what is known may go on in the bytes still to come.
+    if (!final_ && !sequence.WellFormed && i_ + sequence.Bytes == avail_)
+      return false;
+    if (tally_)
+      ++(sequence.WellFormed ? tally_->WellFormed : tally_->IllFormed);
+    i_ += sequence.Bytes;
+    o_ += sequence.Units;
+  }
+  return true;
+}
+
+// UTF-16 bytes of either order, decoded a piece at a time for NormalizeSome.
 class Utf16Source {
 public:
   Utf16Source(std::string_view bytes, bool bigEndian)
@@ -309,8 +533,6 @@ public:
     }
     return o;
   }
-
-  std::size_t WidenPlain(char16_t*, std::size_t, bool) { return 0; }
 
 private:
   const unsigned char* p_;
@@ -332,7 +554,38 @@ void GrowTo(std::u16string& text, std::size_t need, std::size_t most) {
     text.resize(std::min(most, std::max(need, text.size() + kGrowStep)));
 }
 
-template <class Source> std::u16string NormalizeFrom(Source& source) {
+} // namespace
+
+void NormalizeUtf8Some(const unsigned char* in, std::size_t& r, std::size_t avail, bool final,
+                       char16_t* out, std::size_t& w, NormalizeState& state, Utf8Tally* tally) {
+  Utf8Pass pass(in, r, avail, final, out, w, state, tally);
+  pass.Run();
+  r = pass.Read();
+  w = pass.Written();
+  state = pass.State();
+}
+
+std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
+  // Each call gets the room it may write (its bytes and one), within the whole text's bound: from
+  // the start of a text the pass writes no more units than it has read bytes.
+  const std::size_t most = bytes.size();
+  std::u16string text = TakeSpareText(most);
+  text.reserve(most);
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t r = 0;
+  std::size_t w = 0;
+  NormalizeState state;
+  do {
+    const std::size_t avail = std::min(most, r + kGrowStep);
+    GrowTo(text, w + (avail - r) + 1, most);
+    NormalizeUtf8Some(in, r, avail, avail == most, text.data(), w, state, tally);
+  } while (r < most);
+  text.resize(w);
+  return text;
+}
+
+std::u16string NormalizeUtf16Bytes(std::string_view bytes, bool bigEndian) {
+  Utf16Source source(bytes, bigEndian);
   const std::size_t most = source.MostUnits();
   std::u16string text = TakeSpareText(most);
   text.reserve(most);
@@ -341,16 +594,6 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
   std::size_t w = 0;
   NormalizeState state;
   for (;;) {
-    // Plain ASCII goes straight into the text while nothing waits before it.
-    bool widening = waiting == 0;
-    while (widening) {
-      GrowTo(text, w + 16, most);
-      const std::size_t room = text.size() - w;
-      const std::size_t widened = source.WidenPlain(text.data() + w, room, state.InString);
-      w += widened;
-      // Stopped before the room ran out: at something to normalise, or at the end.
-      widening = widened != 0 && room - widened < 16;
-    }
     waiting += source.Fill(piece.data() + waiting, piece.size() - waiting);
     const bool final = source.Done();
     // Normalising writes no more than it reads, and one more only after it read one without
@@ -366,18 +609,6 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
   }
   text.resize(w);
   return text;
-}
-
-} // namespace
-
-std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
-  Utf8Source source(bytes, tally);
-  return NormalizeFrom(source);
-}
-
-std::u16string NormalizeUtf16Bytes(std::string_view bytes, bool bigEndian) {
-  Utf16Source source(bytes, bigEndian);
-  return NormalizeFrom(source);
 }
 
 } // namespace ujson
