@@ -204,6 +204,7 @@ bool IsLayoutByte(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' |
 struct ByteClasses {
   std::uint64_t Quotes = 0;
   std::uint64_t Backslashes = 0;
+  std::uint64_t Us = 0;   // "u" and "U"
   std::uint64_t High = 0; // bytes from 0x80 on
   std::uint64_t Layout = 0;
   std::uint64_t Spaces = 0;
@@ -224,6 +225,7 @@ ByteClasses Classify64(const unsigned char* p) {
     const int shift = 16 * k;
     classes.Quotes |= bits(equal(block, '"')) << shift;
     classes.Backslashes |= bits(equal(block, '\\')) << shift;
+    classes.Us |= bits(equal(_mm_or_si128(block, _mm_set1_epi8(0x20)), 'u')) << shift;
     classes.High |= bits(block) << shift;
     classes.Layout |= bits(layout) << shift;
     classes.Spaces |= bits(spaces) << shift;
@@ -234,6 +236,7 @@ ByteClasses Classify64(const unsigned char* p) {
     const std::uint64_t bit = std::uint64_t{1} << k;
     classes.Quotes |= c == '"' ? bit : 0;
     classes.Backslashes |= c == '\\' ? bit : 0;
+    classes.Us |= (c | 0x20) == 'u' ? bit : 0;
     classes.High |= c >= 0x80 ? bit : 0;
     classes.Layout |= IsLayoutByte(c) ? bit : 0;
     classes.Spaces |= c == ' ' ? bit : 0;
@@ -247,6 +250,22 @@ std::uint64_t PrefixXor(std::uint64_t bits) {
   for (int shift = 1; shift < 64; shift *= 2)
     bits ^= bits << shift;
   return bits;
+}
+
+// Bit k set for a byte right after a run of backslashes of odd length, which escapes it. Every
+// run lies within the 64 bits.
+std::uint64_t EscapedBytes(std::uint64_t backslashes) {
+  constexpr std::uint64_t kEvenBits = 0x5555555555555555;
+  const std::uint64_t starts = backslashes & ~(backslashes << 1);
+  // Adding a run's first bit carries to the byte after the run, where the run's length shows as
+  // the place's parity against the start's.
+  const std::uint64_t afterEvenStarts = (backslashes + (starts & kEvenBits)) & ~backslashes;
+  const std::uint64_t afterOddStarts = (backslashes + (starts & ~kEvenBits)) & ~backslashes;
+  return (afterEvenStarts & ~kEvenBits) | (afterOddStarts & kEvenBits);
+}
+
+std::uint64_t LowBits(int count) {
+  return count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
 }
 
 // Widens length bytes (ASCII) into units, sixteen at a time: up to fifteen bytes past them are
@@ -326,18 +345,39 @@ void Utf8Pass::Run() {
   }
 }
 
-// Up to 64 bytes at once, by masks, as far as they hold no backslash and no byte of a multi-byte
-// sequence; false when the first byte is one. A branch for each quote and each run of layout
-// would cost more than the whole chunk: pretty-printed text has one every few bytes.
+// How far a chunk may go: up to the first byte from 0x80 on, and to the start of the first run of
+// backslashes that may begin a "\u" escape or that may go on past the 64 bytes. The chunk never
+// begins inside a run either, so it gets whole runs.
+int ChunkLength(const ByteClasses& classes, std::uint64_t& escaped) {
+  int length = std::countr_zero(classes.High);
+  std::uint64_t backslashes = classes.Backslashes;
+  if ((backslashes >> 63) != 0)
+    length = std::min(length, 64 - std::countl_one(backslashes));
+  backslashes &= LowBits(length);
+  escaped = EscapedBytes(backslashes);
+  if (const std::uint64_t escapes = escaped & classes.Us & LowBits(length); escapes != 0) {
+    // The run ends right before the escaped "u", and begins after the last other byte before it.
+    const int u = std::countr_zero(escapes);
+    const std::uint64_t others = ~backslashes & LowBits(u - 1);
+    length = others == 0 ? 0 : 64 - std::countl_zero(others);
+  }
+  escaped &= LowBits(length);
+  return length;
+}
+
+// Up to 64 bytes at once, by masks, as far as ChunkLength lets them go; false when not even the
+// first. A branch for each quote and each run of layout would cost more than the whole chunk:
+// pretty-printed text has one every few bytes.
 bool Utf8Pass::Chunk() {
   const ByteClasses classes = Classify64(in_ + i_);
-  const int length = std::countr_zero(classes.Backslashes | classes.High);
+  std::uint64_t escaped = 0;
+  const int length = ChunkLength(classes, escaped);
   if (length == 0)
     return false;
-  const std::uint64_t valid = length == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << length) - 1;
-  // Without backslashes every quote opens or closes a string; an opening quote is inside.
+  const std::uint64_t valid = LowBits(length);
+  // Every quote that no backslash escapes opens or closes a string; an opening quote is inside.
   const std::uint64_t inside =
-      PrefixXor(classes.Quotes & valid) ^ (state_.InString ? ~std::uint64_t{0} : 0);
+      PrefixXor(classes.Quotes & ~escaped & valid) ^ (state_.InString ? ~std::uint64_t{0} : 0);
   const std::uint64_t layout = classes.Layout & ~inside & valid;
   // Whether a run of layout at the end goes on past the chunk. Otherwise the byte after it is a
   // backslash or from 0x80 on, no layout.
@@ -347,7 +387,8 @@ bool Utf8Pass::Chunk() {
   const std::uint64_t spaces = (classes.Spaces & layout) | (state_.SpaceInRun ? layout & 1 : 0);
   const std::uint64_t fromFirstSpace = (layout & ~(layout + spaces)) | spaces;
   const std::uint64_t ends = layout & ~((layout >> 1) | (layoutAfter ? std::uint64_t{1} << 63 : 0));
-  // Each run leaves its last byte, when it held a space, written as a space.
+  // Each run leaves its last byte, when it held a space, written as a space. Backslashes and the
+  // bytes they escape stay as they are.
   const std::uint64_t spaceEnds = ends & fromFirstSpace;
   state_.SpaceInRun = layoutAfter && (fromFirstSpace >> 63 & 1) != 0;
   state_.InString = (inside >> (length - 1) & 1) != 0;
