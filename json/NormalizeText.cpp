@@ -217,18 +217,31 @@ ByteClasses Classify64(const unsigned char* p) {
     return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(lanes)));
   };
   auto equal = [](__m128i block, char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+  auto load = [p](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k)); };
+  __m128i backslashes = _mm_setzero_si128();
+  __m128i high = _mm_setzero_si128();
   for (int k = 0; k < 4; ++k) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i block = load(k);
     const __m128i spaces = equal(block, ' ');
     const __m128i layout = _mm_or_si128(_mm_or_si128(spaces, equal(block, '\t')),
                                         _mm_or_si128(equal(block, '\n'), equal(block, '\r')));
     const int shift = 16 * k;
     classes.Quotes |= bits(equal(block, '"')) << shift;
-    classes.Backslashes |= bits(equal(block, '\\')) << shift;
-    classes.Us |= bits(equal(_mm_or_si128(block, _mm_set1_epi8(0x20)), 'u')) << shift;
-    classes.High |= bits(block) << shift;
     classes.Layout |= bits(layout) << shift;
     classes.Spaces |= bits(spaces) << shift;
+    backslashes = _mm_or_si128(backslashes, equal(block, '\\'));
+    high = _mm_or_si128(high, block);
+  }
+  // Most chunks hold neither backslashes nor bytes from 0x80 on: one test each for all 64.
+  if (_mm_movemask_epi8(backslashes) != 0) {
+    for (int k = 0; k < 4; ++k) {
+      classes.Backslashes |= bits(equal(load(k), '\\')) << 16 * k;
+      classes.Us |= bits(equal(_mm_or_si128(load(k), _mm_set1_epi8(0x20)), 'u')) << 16 * k;
+    }
+  }
+  if (_mm_movemask_epi8(high) != 0) {
+    for (int k = 0; k < 4; ++k)
+      classes.High |= bits(load(k)) << 16 * k;
   }
 #else
   for (int k = 0; k < 64; ++k) {
@@ -268,21 +281,26 @@ std::uint64_t LowBits(int count) {
   return count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
 }
 
-// Widens length bytes (ASCII) into units, sixteen at a time: up to fifteen bytes past them are
-// read and as many units past them written.
+// Widens length bytes (ASCII) into units, 32 at least: up to 31 bytes past them are read and as
+// many units past them written. Lines of pretty-printed text mostly fit the first 32, without a
+// branch on their length.
 void WidenAscii(const unsigned char* in, std::size_t length, char16_t* out) {
-  for (std::size_t k = 0; k < length; k += 16) {
+  std::size_t k = 0;
+  do {
+    for (std::size_t half = k; half < k + 32; half += 16) {
 #ifdef __SSE2__
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
-                     _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
-                     _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + half));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + half),
+                       _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + half + 8),
+                       _mm_unpackhi_epi8(block, _mm_setzero_si128()));
 #else
-    for (std::size_t m = k; m < k + 16; ++m)
-      out[m] = in[m];
+      for (std::size_t m = half; m < half + 16; ++m)
+        out[m] = in[m];
 #endif
-  }
+    }
+    k += 32;
+  } while (k < length);
 }
 
 // NormalizeSome over UTF-8 bytes, decoding as it goes. Positions and state are copied in and
@@ -310,8 +328,8 @@ private:
     Utf8Tally Tally;
   };
 
-  // A chunk reads 64 bytes and the byte after them, and its widened copies up to fifteen more.
-  static constexpr std::size_t kChunkReach = 80;
+  // A chunk reads 64 bytes and the byte after them, and its widened copies up to 31 more.
+  static constexpr std::size_t kChunkReach = 96;
 
   bool Chunk();
   void WriteKept(std::uint64_t keep, std::uint64_t toSpace);
@@ -408,7 +426,8 @@ void Utf8Pass::WriteKept(std::uint64_t keep, std::uint64_t toSpace) {
     if ((toSpace >> start & 1) != 0)
       out_[o_] = u' ';
     o_ += static_cast<std::size_t>(length);
-    keep = start + length == 64 ? 0 : keep & (~std::uint64_t{0} << (start + length));
+    // Adding the stretch's first bit carries through it and clears it.
+    keep &= keep + (keep & (~keep + 1));
   }
 }
 
