@@ -388,6 +388,13 @@ int ChunkLength(const ByteClasses& classes, std::uint64_t& escaped) {
 // pretty-printed text has one every few bytes.
 bool Utf8Pass::Chunk() {
   const ByteClasses classes = Classify64(in_ + i_);
+  if ((classes.Quotes | classes.Backslashes | classes.High | classes.Layout) == 0) {
+    // Numbers and names without layout, as in long arrays of coordinates: all 64 stay.
+    WidenAscii(in_ + i_, 64, out_ + o_);
+    i_ += 64;
+    o_ += 64;
+    return true;
+  }
   std::uint64_t escaped = 0;
   const int length = ChunkLength(classes, escaped);
   if (length == 0)
