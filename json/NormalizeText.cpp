@@ -217,7 +217,9 @@ ByteClasses Classify64(const unsigned char* p) {
     return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(lanes)));
   };
   auto equal = [](__m128i block, char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
-  auto load = [p](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k)); };
+  auto load = [p](int k) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + std::ptrdiff_t{16} * k));
+  };
   __m128i backslashes = _mm_setzero_si128();
   __m128i high = _mm_setzero_si128();
   for (int k = 0; k < 4; ++k) {
