@@ -1,13 +1,12 @@
 #include "json/NormalizeText.h"
 
 #include "json/MemoryBlocks.h"
+#include "json/NormalizeEscapes.h"
 #include "json/UnicodeConversion.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <optional>
-#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -16,6 +15,8 @@
 namespace ujson {
 
 namespace {
+
+using normalize_detail::ReadEscapeDigits;
 
 bool IsLayout(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
@@ -63,33 +64,6 @@ void CopyPlain(const char16_t* in, std::size_t& r, std::size_t end, char16_t* ou
   }
   for (char16_t c; r < end && IsPlain(c = in[r], inString); ++r)
     out[w++] = c;
-}
-
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9')
-    return c - u'0';
-  if (c >= u'A' && c <= u'F')
-    return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  return -1;
-}
-
-// Reads the four characters after "\u" as a hexadecimal number. A NUL ends the number early; no
-// digit before it, or any other character that is no hex digit, means there is no number.
-std::optional<char16_t> ReadEscapeDigits(const char16_t* digits) {
-  unsigned value = 0;
-  int taken = 0;
-  for (std::size_t k = 0; k < 4 && digits[k] != u'\0'; ++k) {
-    const int digit = HexDigitValue(digits[k]);
-    if (digit < 0)
-      return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(digit);
-    ++taken;
-  }
-  if (taken == 0)
-    return std::nullopt;
-  return static_cast<char16_t>(value);
 }
 
 } // namespace
@@ -156,13 +130,13 @@ void NormalizeSome(const char16_t* in, std::size_t& r, std::size_t avail, bool f
     // The escape's backslash is at r. "\u" or "\U" and four hexadecimal digits, all inside the
     // text, give one UTF-16 code unit; anything else stays as it stands.
     if (r + 6 <= avail && (in[r + 1] == u'u' || in[r + 1] == u'U')) {
-      if (const auto unit = ReadEscapeDigits(in + r + 2)) {
+      if (const auto digits = ReadEscapeDigits(in + r + 2)) {
         r += 6;
         // A decoded quote or backslash stays escaped, or it would end or escape the string it
         // stands in. Six characters gave way, so the two fit.
-        if (*unit == u'"' || *unit == u'\\')
+        if (digits->Unit == u'"' || digits->Unit == u'\\')
           put(u'\\');
-        put(*unit);
+        put(digits->Unit);
         continue;
       }
       // Digits that are not hexadecimal are ordinary text.
@@ -192,105 +166,7 @@ namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 
-// UTF-8 bytes as a source of UTF-16 pieces.
-class Utf8Source {
-public:
-  Utf8Source(std::string_view bytes, Utf8Tally* tally)
-      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), tally_(tally) {}
-
-  bool Done() const { return i_ == n_; }
-  // Each byte makes at most one unit.
-  std::size_t MostUnits() const { return n_; }
-
-  // Decodes into out[0, room), room >= 2, whole sequences only; returns the units written.
-  std::size_t Fill(char16_t* out, std::size_t room) {
-    std::size_t o = 0;
-    while (i_ < n_ && o + 2 <= room) {
-      if (n_ - i_ >= 16 && room - o >= 16 && IsAsciiBlock(p_ + i_)) {
-        Widen16(p_ + i_, out + o);
-        i_ += 16;
-        o += 16;
-        continue;
-      }
-      if (p_[i_] < 0x80) {
-        out[o++] = p_[i_++];
-        continue;
-      }
-      const Utf8Sequence sequence = DecodeUtf8Sequence(p_ + i_, n_ - i_, out + o);
-      if (tally_)
-        ++(sequence.WellFormed ? tally_->WellFormed : tally_->IllFormed);
-      i_ += sequence.Bytes;
-      o += sequence.Units;
-    }
-    return o;
-  }
-
-  // Widens blocks of 16 ASCII bytes that hold nothing the normalisation changes straight into
-  // out[0, room); returns the units written, a multiple of 16.
-  std::size_t WidenPlain(char16_t* out, std::size_t room, bool inString) {
-    std::size_t o = 0;
-    while (n_ - i_ >= 16 && room - o >= 16 && IsPlainBlock(p_ + i_, inString)) {
-      Widen16(p_ + i_, out + o);
-      i_ += 16;
-      o += 16;
-    }
-    return o;
-  }
-
-private:
-  static void Widen16(const unsigned char* in, char16_t* out) {
-#ifdef __SSE2__
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                     _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
-                     _mm_unpackhi_epi8(block, _mm_setzero_si128()));
-#else
-    for (std::size_t k = 0; k < 16; ++k)
-      out[k] = in[k];
-#endif
-  }
-
-  static bool IsAsciiBlock(const unsigned char* p) {
-#ifdef __SSE2__
-    return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
-#else
-    for (std::size_t k = 0; k < 16; ++k) {
-      if (p[k] >= 0x80)
-        return false;
-    }
-    return true;
-#endif
-  }
-
-  // ASCII without quotes and backslashes, and outside strings without anything up to the space
-  // (more than the layout, which is cheaper to test and only sends a few controls the slow way).
-  static bool IsPlainBlock(const unsigned char* p, bool inString) {
-#ifdef __SSE2__
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i special = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
-                                   _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
-    // Signed: bytes from 0x80 on count as below the space too.
-    if (!inString)
-      special = _mm_or_si128(special, _mm_cmplt_epi8(block, _mm_set1_epi8(0x21)));
-    return (_mm_movemask_epi8(block) | _mm_movemask_epi8(special)) == 0;
-#else
-    for (std::size_t k = 0; k < 16; ++k) {
-      const unsigned char c = p[k];
-      if (c >= 0x80 || c == '"' || c == '\\' || (!inString && c <= 0x20))
-        return false;
-    }
-    return true;
-#endif
-  }
-
-  const unsigned char* p_;
-  std::size_t n_;
-  std::size_t i_ = 0;
-  Utf8Tally* tally_;
-};
-
-// UTF-16 bytes of either order as a source of pieces.
+// UTF-16 bytes of either order, decoded a piece at a time for NormalizeSome.
 class Utf16Source {
 public:
   Utf16Source(std::string_view bytes, bool bigEndian)
@@ -310,8 +186,6 @@ public:
     }
     return o;
   }
-
-  std::size_t WidenPlain(char16_t*, std::size_t, bool) { return 0; }
 
 private:
   const unsigned char* p_;
@@ -333,7 +207,28 @@ void GrowTo(std::u16string& text, std::size_t need, std::size_t most) {
     text.resize(std::min(most, std::max(need, text.size() + kGrowStep)));
 }
 
-template <class Source> std::u16string NormalizeFrom(Source& source) {
+} // namespace
+
+std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
+  // Each call gets the room it may write (its bytes and one), within the whole text's bound: from
+  // the start of a text the pass writes no more units than it has read bytes.
+  const std::size_t most = bytes.size();
+  std::u16string text = TextWithRoom(most);
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t r = 0;
+  std::size_t w = 0;
+  NormalizeState state;
+  do {
+    const std::size_t avail = std::min(most, r + kGrowStep);
+    GrowTo(text, w + (avail - r) + 1, most);
+    NormalizeUtf8Some(in, r, avail, avail == most, text.data(), w, state, tally);
+  } while (r < most);
+  text.resize(w);
+  return text;
+}
+
+std::u16string NormalizeUtf16Bytes(std::string_view bytes, bool bigEndian) {
+  Utf16Source source(bytes, bigEndian);
   const std::size_t most = source.MostUnits();
   std::u16string text = TextWithRoom(most);
   std::array<char16_t, kPieceLength> piece;
@@ -341,16 +236,6 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
   std::size_t w = 0;
   NormalizeState state;
   for (;;) {
-    // Plain ASCII goes straight into the text while nothing waits before it.
-    bool widening = waiting == 0;
-    while (widening) {
-      GrowTo(text, w + 16, most);
-      const std::size_t room = text.size() - w;
-      const std::size_t widened = source.WidenPlain(text.data() + w, room, state.InString);
-      w += widened;
-      // Stopped before the room ran out: at something to normalise, or at the end.
-      widening = widened != 0 && room - widened < 16;
-    }
     waiting += source.Fill(piece.data() + waiting, piece.size() - waiting);
     const bool final = source.Done();
     // Normalising writes no more than it reads, and one more only after it read one without
@@ -366,50 +251,6 @@ template <class Source> std::u16string NormalizeFrom(Source& source) {
   }
   text.resize(w);
   return text;
-}
-
-} // namespace
-
-void NormalizeUtf8Some(const unsigned char* in, std::size_t& r, std::size_t avail, bool final,
-                       char16_t* out, std::size_t& w, NormalizeState& state, Utf8Tally* tally) {
-  // Decodes the sequences that lie whole in the bytes, remembering where each unit's came from.
-  std::vector<char16_t> units;
-  std::vector<std::size_t> from;
-  std::vector<bool> well;
-  units.reserve(avail - r + 1);
-  std::size_t decodedEnd = r;
-  for (std::size_t i = r; i < avail && (final || i + 4 <= avail); decodedEnd = i) {
-    char16_t pair[2];
-    const Utf8Sequence sequence = DecodeUtf8Sequence(in + i, avail - i, pair);
-    for (std::size_t k = 0; k < sequence.Units; ++k) {
-      units.push_back(pair[k]);
-      from.push_back(i);
-      well.push_back(sequence.WellFormed);
-    }
-    i += sequence.Bytes;
-  }
-  std::size_t u = 0;
-  NormalizeSome(units.data(), u, units.size(), final, out, w, state);
-  const std::size_t consumed = u == units.size() ? decodedEnd : from[u];
-  if (tally) {
-    for (std::size_t k = 0; k < u; ++k) {
-      if (k > 0 && from[k] == from[k - 1])
-        continue;
-      if (in[from[k]] >= 0x80)
-        ++(well[k] ? tally->WellFormed : tally->IllFormed);
-    }
-  }
-  r = consumed;
-}
-
-std::u16string NormalizeUtf8Bytes(std::string_view bytes, Utf8Tally* tally) {
-  Utf8Source source(bytes, tally);
-  return NormalizeFrom(source);
-}
-
-std::u16string NormalizeUtf16Bytes(std::string_view bytes, bool bigEndian) {
-  Utf16Source source(bytes, bigEndian);
-  return NormalizeFrom(source);
 }
 
 } // namespace ujson

@@ -36,11 +36,15 @@ struct NormalizeState {
 void NormalizeSome(const char16_t* in, std::size_t& r, std::size_t avail, bool final, char16_t* out,
                    std::size_t& w, NormalizeState& state);
 
-// NormalizeSome over the UTF-8 decoding of in[r, avail) (as NormalizeUtf8Bytes decodes), in
-// pieces of bytes: unless final, it stops early where the rest may decide what to write, an
-// incomplete sequence included, at most 16 bytes before avail, and the caller gives those bytes
-// again in front of the next piece. It writes at most (avail - r) + 1 units. With a tally, counts
-// each sequence it decoded once.
+// NormalizeSome over UTF-8 bytes, decoding them as it goes (ill-formed sequences become U+FFFD,
+// one per maximal subpart): normalises what in[r, avail) decodes to into out from w on and moves
+// both positions on; the result over all pieces is NormalizeText over the decoded text. Unless
+// final (avail is the end of the bytes), it stops early where the rest may decide what to write,
+// inside a UTF-8 sequence too, at most twelve bytes before avail; the caller gives those bytes
+// again, in front of the next piece. It may store into out[w, w + (avail - r) + 1), and no
+// further: scratch units past the final w are overwritten later. From the start of a text (a
+// fresh state, r at the first byte) it never writes more units in all than it has read bytes.
+// With a tally, counts the multi-byte sequences it decoded into it, each once.
 void NormalizeUtf8Some(const unsigned char* in, std::size_t& r, std::size_t avail, bool final,
                        char16_t* out, std::size_t& w, NormalizeState& state, Utf8Tally* tally);
 

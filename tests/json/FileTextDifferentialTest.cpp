@@ -13,9 +13,11 @@
 #include "PrintableText.h"
 #include "ReferenceText.h"
 #include "TempFile.h"
+#include "Utf8Pieces.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -213,6 +215,90 @@ TEST(FileTextDifferential, ReadsFilesInSmallChunksIntoTheReferenceText) {
                     << "\nexpected " << Printable(expected).substr(0, 400) << "\nread     "
                     << Printable(actual).substr(0, 400);
       ++failures;
+    }
+  }
+}
+
+// The UTF-8 pass given the bytes in pieces, and in one call with no room to spare, against the
+// reference decoding and normalisation; false (after a failure) when not equal.
+template <class NextLength> bool SameFromPieces(std::string_view bytes, NextLength nextLength) {
+  const reference_text::Utf8Decoded decoded = reference_text::DecodeUtf8(bytes);
+  const std::u16string expected = reference_text::Normalize(decoded.text);
+  for (const utf8_pieces::Result& result :
+       {utf8_pieces::Normalize(bytes, nextLength), utf8_pieces::NormalizeWhole(bytes)}) {
+    if (result.Fault.empty() && result.Text == expected &&
+        result.Tally.WellFormed == decoded.wellFormed &&
+        result.Tally.IllFormed == decoded.illFormed)
+      continue;
+    ADD_FAILURE() << "bytes     "
+                  << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size()))
+                  << "\nfault     " << result.Fault << "\nexpected  "
+                  << Printable(expected).substr(0, 400) << "\nin pieces "
+                  << Printable(result.Text).substr(0, 400) << "\ntally     "
+                  << result.Tally.WellFormed << "/" << result.Tally.IllFormed << " against "
+                  << decoded.wellFormed << "/" << decoded.illFormed;
+    return false;
+  }
+  return true;
+}
+
+TEST(FileTextDifferential, GivesTheReferenceTextFromUtf8BytesInRandomPieces) {
+  ByteTexts texts(5u);
+  std::mt19937 random(6u);
+  auto pieceLength = [&] { return std::size_t{1} + random() % 40; };
+  int failures = 0;
+  for (int n = 0; n < 3000 && failures < 5; ++n) {
+    if (!SameFromPieces(texts.Next(1 + static_cast<std::size_t>(n) % 80), pieceLength))
+      ++failures;
+  }
+}
+
+// Whatever spans several bytes (escapes, runs of backslashes and of layout, multi-byte
+// sequences, strings), at every place of the pass's chunks of 64 bytes and with the bytes split
+// in two at every place in and around it.
+TEST(FileTextDifferential, GivesTheReferenceTextWhereverAChunkOrAPieceOfTheBytesEnds) {
+  const std::vector<std::string> across = {"  \t ",
+                                           " \r\n",
+                                           "\r\n      ",
+                                           "\\\\\\u0041",
+                                           "\\\\\\\\",
+                                           "\\u005C",
+                                           "\\u00",
+                                           "\\u0022\"",
+                                           "\" \t\"",
+                                           "\\\"",
+                                           "\xF0\x9F\x98\x80",
+                                           "\xE2\x82",
+                                           "\xE2\x82\xAC\xD0\x96",
+                                           "\\u0\0x\xF0\x9F\x98\x80"s,
+                                           "\\u4\0\xC3\xA9\xE2\x82"s,
+                                           "\\u41\0\xF0\x9F\x98\x80"s,
+                                           "\\uD83D\\uDE00",
+                                           " \"a b\" : "};
+  int failures = 0;
+  for (std::size_t before = 0; before <= 90 && failures < 5; ++before) {
+    for (const std::string_view fill : {"x", " ", "\r\n  "}) {
+      for (const std::string_view open : {"", "\""}) {
+        std::string start(open);
+        while (start.size() < open.size() + before)
+          start += fill[start.size() % fill.size()];
+        for (const std::string& middle : across) {
+          for (const std::string_view end : {"", " ", "\n", "x]"}) {
+            const std::string bytes = start + middle + std::string(end);
+            const std::size_t from = std::max<std::size_t>(start.size(), 14) - 13;
+            const std::size_t to = std::min(bytes.size(), start.size() + middle.size() + 2);
+            for (std::size_t split = from; split < to && failures < 5; ++split) {
+              bool first = true;
+              auto pieceLength = [&] {
+                const std::size_t length = first ? split : bytes.size();
+                first = false;
+                return length;
+              };
+              failures += SameFromPieces(bytes, pieceLength) ? 0 : 1;
+            }
+          }
+        }
+      }
     }
   }
 }
