@@ -2,18 +2,40 @@
 
 #include "json/JSONLimits.h"
 
-#include <array>
+#include <bit>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace ujson {
 
 namespace {
 
-// Characters that end a bare value: space, comma and the closing brackets.
-constexpr std::array<bool, 128> BareDelimiters = [] {
-  std::array<bool, 128> table{};
-  table[u' '] = table[u','] = table[u']'] = table[u'}'] = true;
-  return table;
-}();
+bool IsBareDelimiter(char16_t c) { return c == u' ' || c == u',' || c == u']' || c == u'}'; }
+
+bool IsLayout(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+#ifdef __SSE2__
+// Bit 2k of the mask is set when the k-th unit of the block is one of the wanted ones.
+int QuoteOrBackslashMask(const char16_t* block) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+  const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'"')),
+                                    _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\\')));
+  return _mm_movemask_epi8(hits) & 0x5555;
+}
+
+int BareDelimiterMask(const char16_t* block) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+  // "]" and "}" differ in one bit only.
+  const __m128i closing =
+      _mm_cmpeq_epi16(_mm_or_si128(units, _mm_set1_epi16(0x20)), _mm_set1_epi16(u'}'));
+  const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u' ')),
+                                                 _mm_cmpeq_epi16(units, _mm_set1_epi16(u','))),
+                                    closing);
+  return _mm_movemask_epi8(hits) & 0x5555;
+}
+#endif
 
 } // namespace
 
@@ -24,7 +46,7 @@ TNodeRecordBuilder::TNodeRecordBuilder(TNodeRecords& records, std::u16string_vie
   CheckTextLength(static_cast<int64_t>(text.size()));
 }
 
-void TNodeRecordBuilder::SkipSpaces(int32_t& position) const {
+inline void TNodeRecordBuilder::SkipSpaces(int32_t& position) const {
   if (position < 1)
     return;
   int32_t p = position;
@@ -35,7 +57,7 @@ void TNodeRecordBuilder::SkipSpaces(int32_t& position) const {
     position = p;
 }
 
-void TNodeRecordBuilder::SeekUnescapedQuote(int32_t& position) const {
+inline void TNodeRecordBuilder::SeekUnescapedQuote(int32_t& position) const {
   // A quote is escaped only by an odd run of backslashes before it: in "c:\\dir\\" the last
   // backslash is itself escaped, and the quote after it ends the string. The run is counted
   // as the scan passes it, so the seek stays one pass however many backslashes there are.
@@ -43,26 +65,53 @@ void TNodeRecordBuilder::SeekUnescapedQuote(int32_t& position) const {
   bool escaped = false;
   for (int32_t p = first - 1; p >= 1 && text_[p - 1] == u'\\'; --p)
     escaped = !escaped;
-  for (int32_t p = first; p <= length_; ++p) {
-    const char16_t c = text_[p - 1];
+  // i is the 0-based index of the next unit to look at.
+  int32_t i = first - 1;
+#ifdef __SSE2__
+  // Eight units at a time: only quotes and backslashes need a look of their own; any other
+  // unit ends a backslash run.
+  for (int32_t block = i; block + 8 <= length_; block += 8, i = block) {
+    for (int mask = QuoteOrBackslashMask(text_ + block); mask != 0; mask &= mask - 1) {
+      const int32_t at = block + std::countr_zero(static_cast<unsigned>(mask)) / 2;
+      if (at > i)
+        escaped = false;
+      if (text_[at] == u'"' && !escaped) {
+        position = at + 1;
+        return;
+      }
+      escaped = text_[at] == u'\\' && !escaped;
+      i = at + 1;
+    }
+    if (i < block + 8)
+      escaped = false;
+  }
+#endif
+  for (; i < length_; ++i) {
+    const char16_t c = text_[i];
     if (c == u'"' && !escaped) {
-      position = p;
+      position = i + 1;
       return;
     }
     escaped = c == u'\\' && !escaped;
   }
 }
 
-int32_t TNodeRecordBuilder::FindBareDelimiter(int32_t from) const {
-  for (int32_t p = from < 1 ? 1 : from; p <= length_; ++p) {
-    const char16_t c = text_[p - 1];
-    if (c < BareDelimiters.size() && BareDelimiters[c])
-      return p;
+inline int32_t TNodeRecordBuilder::FindBareDelimiter(int32_t from) const {
+  int32_t i = (from < 1 ? 1 : from) - 1;
+#ifdef __SSE2__
+  for (; i + 8 <= length_; i += 8) {
+    if (const int mask = BareDelimiterMask(text_ + i); mask != 0)
+      return i + std::countr_zero(static_cast<unsigned>(mask)) / 2 + 1;
+  }
+#endif
+  for (; i < length_; ++i) {
+    if (IsBareDelimiter(text_[i]))
+      return i + 1;
   }
   return 0;
 }
 
-bool TNodeRecordBuilder::HasVisibleText(TStringElement range) const {
+inline bool TNodeRecordBuilder::HasVisibleText(TStringElement range) const {
   if (range.Start == 0)
     return false;
   const int32_t first = range.Start < 1 ? 1 : range.Start;
@@ -74,16 +123,15 @@ bool TNodeRecordBuilder::HasVisibleText(TStringElement range) const {
   return false;
 }
 
-bool TNodeRecordBuilder::RestIsBlank(int32_t position) const {
+inline bool TNodeRecordBuilder::RestIsBlank(int32_t position) const {
   for (int32_t p = position < 1 ? 1 : position; p <= length_; ++p) {
-    const char16_t c = text_[p - 1];
-    if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
+    if (!IsLayout(text_[p - 1]))
       return false;
   }
   return true;
 }
 
-bool TNodeRecordBuilder::Begin(TNodeRecords::Slot& record, int32_t position) {
+inline bool TNodeRecordBuilder::Begin(TNodeRecords::Slot& record, int32_t position) {
   // A value needs a character to start at that is neither layout (nothing but layout follows)
   // nor a closing bracket.
   if (position > length_ || RestIsBlank(position))
@@ -95,7 +143,7 @@ bool TNodeRecordBuilder::Begin(TNodeRecords::Slot& record, int32_t position) {
   return true;
 }
 
-bool TNodeRecordBuilder::ParseValue(TNodeRecords::Slot& slot, int32_t& p) {
+inline bool TNodeRecordBuilder::ParseValue(TNodeRecords::Slot& slot, int32_t& p) {
   for (;;) {
     slot.SetKind(jt_unknown);
     slot.SetQuoted(false);
