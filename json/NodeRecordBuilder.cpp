@@ -252,81 +252,93 @@ void TNodeRecordBuilder::Parse(int32_t& p) {
   }
 }
 
-void TNodeRecordBuilder::Run(int32_t& p) {
+void TNodeRecordBuilder::Run(int32_t& position) {
   const TParsedText text{text_, length_};
   uint32_t node = root_;
   TNodeRecords::Slot slot = records_.SlotOf(node);
-  if (!Begin(text, slot, p))
+  if (!Begin(text, slot, position))
     return;
 
+  // The running position stays in a local of its own: written through the caller's reference,
+  // it would have to be read again after every write to a record.
+  int32_t p = position;
   enum class Step { Value, ValueDone, NextChild, ChildParsed, ChildsEnd };
   Step step = Step::Value;
   int32_t level = rootLevel_;
-  for (;;) {
-    switch (step) {
-    case Step::Value:
-      if (ParseValue(text, slot, p)) {
-        open_.push_back({node, node == root_ ? records_.LastChild(root_) : NoRecord, level});
-        step = Step::NextChild;
-      } else {
-        step = Step::ValueDone;
-      }
-      break;
+  try {
+    for (;;) {
+      switch (step) {
+      case Step::Value:
+        if (ParseValue(text, slot, p)) {
+          open_.push_back({node, node == root_ ? records_.LastChild(root_) : NoRecord, level});
+          step = Step::NextChild;
+        } else {
+          step = Step::ValueDone;
+        }
+        break;
 
-    case Step::ValueDone:
-      slot.SetTextFinish(p - 1);
-      if (open_.empty())
-        return;
-      step = Step::ChildParsed;
-      break;
+      case Step::ValueDone:
+        slot.SetTextFinish(p - 1);
+        if (open_.empty()) {
+          position = p;
+          return;
+        }
+        step = Step::ChildParsed;
+        break;
 
-    case Step::NextChild: {
-      const OpenContainer& parent = open_.back();
-      // Steps over the opening bracket or the comma.
-      ++p;
-      text.SkipSpaces(p);
-      if (parent.level >= MaxNestingLevel)
-        CheckNestingLevel(int64_t{parent.level} + 1);
-      level = parent.level + 1;
-      slot = records_.AppendSlot();
-      node = slot.Index();
-      step = Begin(text, slot, p) ? Step::Value : Step::ChildParsed;
-      break;
-    }
-
-    case Step::ChildParsed: {
-      OpenContainer& parent = open_.back();
-      if (!text.HasVisibleText(slot.Text())) {
-        // Nothing follows the child's record yet: it goes again.
-        records_.Truncate(node);
-        step = Step::ChildsEnd;
+      case Step::NextChild: {
+        const OpenContainer& parent = open_.back();
+        // Steps over the opening bracket or the comma.
+        ++p;
+        text.SkipSpaces(p);
+        if (parent.level >= MaxNestingLevel)
+          CheckNestingLevel(int64_t{parent.level} + 1);
+        level = parent.level + 1;
+        slot = records_.AppendSlot();
+        node = slot.Index();
+        step = Begin(text, slot, p) ? Step::Value : Step::ChildParsed;
         break;
       }
-      if (parent.lastChild == NoRecord)
-        records_.SetFirstChild(parent.record, node);
-      else
-        records_.SetNextSibling(parent.lastChild, node);
-      parent.lastChild = node;
-      step = text.At(p) == u',' ? Step::NextChild : Step::ChildsEnd;
-      break;
-    }
 
-    case Step::ChildsEnd: {
-      const OpenContainer container = open_.back();
-      // Steps over the closing bracket without looking at it: an object may end with "]" and
-      // an array with "}".
-      text.SkipSpaces(p);
-      if (p <= length_)
-        ++p;
-      slot = records_.SlotOf(container.record);
-      slot.SetValueFinish(p - 1);
-      open_.pop_back();
-      node = container.record;
-      level = container.level;
-      step = Step::ValueDone;
-      break;
+      case Step::ChildParsed: {
+        OpenContainer& parent = open_.back();
+        if (!text.HasVisibleText(slot.Text())) {
+          // Nothing follows the child's record yet: it goes again.
+          records_.Truncate(node);
+          step = Step::ChildsEnd;
+          break;
+        }
+        if (parent.lastChild == NoRecord)
+          records_.SetFirstChild(parent.record, node);
+        else
+          records_.SetNextSibling(parent.lastChild, node);
+        parent.lastChild = node;
+        step = text.At(p) == u',' ? Step::NextChild : Step::ChildsEnd;
+        break;
+      }
+
+      case Step::ChildsEnd: {
+        const OpenContainer container = open_.back();
+        // Steps over the closing bracket without looking at it: an object may end with "]"
+        // and an array with "}".
+        text.SkipSpaces(p);
+        if (p <= length_)
+          ++p;
+        slot = records_.SlotOf(container.record);
+        slot.SetValueFinish(p - 1);
+        open_.pop_back();
+        node = container.record;
+        level = container.level;
+        step = Step::ValueDone;
+        break;
+      }
+      }
     }
-    }
+  } catch (...) {
+    // A failed parse leaves the position where it stood at the failure, as one straight
+    // through the caller's reference would.
+    position = p;
+    throw;
   }
 }
 
