@@ -51,7 +51,8 @@ struct TParsedText {
   }
 
   void SkipSpaces(int32_t& position) const {
-    if (position < 1)
+    // Mostly no space at all, or one: the normalised text has no runs outside strings.
+    if (At(position) != u' ')
       return;
     int32_t p = position;
     while (p <= length && chars[p - 1] == u' ')
@@ -144,9 +145,10 @@ int32_t TParsedText::FindBareDelimiter(int32_t from) const {
 // Starts the record of a value at the position, when one can start there: at a character that
 // is neither layout (nothing but layout follows) nor a closing bracket.
 bool Begin(const TParsedText& text, TNodeRecords::Slot& record, int32_t position) {
-  if (position > text.length || text.RestIsBlank(position))
-    return false;
   const char16_t c = text.At(position);
+  // Mostly the value's own first character stands there, which settles it at once.
+  if (c <= u' ' && (position > text.length || text.RestIsBlank(position)))
+    return false;
   if (c == u']' || c == u'}')
     return false;
   record.SetTextStart(position);
