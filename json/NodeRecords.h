@@ -244,7 +244,8 @@ inline TNodeRecords::Slot TNodeRecords::AppendSlot() {
   if (c == chunks_.size())
     AddChunk(c);
   Chunk& chunk = chunks_[c];
-  Record* record = ::new (&chunk.records[o]) Record{};
+  Record* record = &chunk.records[o];
+  ::new (record) Record{};
   chunk.flags[o] = 0;
   return Slot(this, size_++, record, &chunk.flags[o]);
 }
