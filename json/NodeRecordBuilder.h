@@ -36,22 +36,7 @@ private:
     int32_t level;
   };
 
-  char16_t At(int32_t position) const {
-    return static_cast<uint32_t>(position) - 1u < static_cast<uint32_t>(length_)
-               ? text_[position - 1]
-               : u'\0';
-  }
-  bool Begin(TNodeRecords::Slot& record, int32_t position);
-  // True when the value turned out to be an object or array, whose children follow.
-  bool ParseValue(TNodeRecords::Slot& record, int32_t& position);
   void Run(int32_t& position);
-  void SkipSpaces(int32_t& position) const;
-  void SeekUnescapedQuote(int32_t& position) const;
-  int32_t FindBareDelimiter(int32_t from) const;
-  bool HasVisibleText(TStringElement range) const;
-  // True when nothing but spaces, TABs and line breaks stands from the position to the end of
-  // the text.
-  bool RestIsBlank(int32_t position) const;
 
   TNodeRecords& records_;
   const char16_t* text_;

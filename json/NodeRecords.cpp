@@ -2,34 +2,19 @@
 
 #include "json/JSONError.h"
 
-#include <new>
-
 namespace ujson {
 
-namespace {
+void TNodeRecords::ThrowTooManyRecords() {
+  throw EJSONError("The document has too many values: at most " + std::to_string(MaxRecords) +
+                   " are supported");
+}
 
-// Record indexes are 32-bit and NoRecord stays free; counts are signed 32-bit.
-constexpr uint32_t MaxRecords = 0x7FFFFFFFu;
-
-} // namespace
-
-uint32_t TNodeRecords::Append() {
-  if (size_ >= MaxRecords)
-    throw EJSONError("The document has too many values: at most " + std::to_string(MaxRecords) +
-                     " are supported");
-  uint32_t chunk, offset;
-  Locate(size_, chunk, offset);
-  if (chunk == chunks_.size()) {
-    const size_t records = ChunkRecords(chunk);
-    MemoryBlock block(records * (sizeof(Record) + 1));
-    auto* first = reinterpret_cast<Record*>(block.data());
-    auto* flags = reinterpret_cast<uint8_t*>(first + records);
-    chunks_.push_back({std::move(block), first, flags});
-  }
-  Chunk& c = chunks_[chunk];
-  ::new (&c.records[offset]) Record{};
-  c.flags[offset] = 0;
-  return size_++;
+void TNodeRecords::AddChunk(uint32_t chunk) {
+  const size_t records = ChunkRecords(chunk);
+  MemoryBlock block(records * (sizeof(Record) + 1));
+  auto* first = reinterpret_cast<Record*>(block.data());
+  auto* flags = reinterpret_cast<uint8_t*>(first + records);
+  chunks_.push_back({std::move(block), first, flags});
 }
 
 TNodeRecords::Ranges TNodeRecords::Get(uint32_t index) const {
@@ -97,7 +82,7 @@ uint32_t TNodeRecords::FirstChild(uint32_t index) const {
   return firstChildElsewhere_.at(index);
 }
 
-void TNodeRecords::SetFirstChild(uint32_t index, uint32_t child) {
+void TNodeRecords::SetFirstChildElsewhere(uint32_t index, uint32_t child) {
   const bool wasElsewhere = (FlagsAt(index) & ChildElsewhereFlag) != 0;
   if (child == NoRecord) {
     SetFlag(index, HasChildFlag | ChildElsewhereFlag, false);

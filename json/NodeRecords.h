@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -36,8 +37,11 @@ public:
   TNodeRecords& operator=(const TNodeRecords&) = delete;
 
   uint32_t Size() const { return size_; }
+  class Slot;
   // A new record with every range unset, kind jt_unknown and no links.
   uint32_t Append();
+  // The same, in place (as SlotOf gives it).
+  Slot AppendSlot();
   // Drops the records from size on (a parse that did not finish, a child the parser let go).
   void Truncate(uint32_t size);
 
@@ -84,12 +88,18 @@ public:
     At(index).Next = next == NoRecord ? 0 : next;
   }
   // Makes child the first child of index (NoRecord: no children).
-  void SetFirstChild(uint32_t index, uint32_t child);
+  void SetFirstChild(uint32_t index, uint32_t child) {
+    // The common case, a child right behind its container, is one flag.
+    uint8_t& f = FlagsAt(index);
+    if (child != NoRecord && child == index + 1 && (f & ChildElsewhereFlag) == 0)
+      f |= HasChildFlag;
+    else
+      SetFirstChildElsewhere(index, child);
+  }
   // The last child, or NoRecord (a walk over the children).
   uint32_t LastChild(uint32_t index) const;
   int32_t CountChildren(uint32_t index) const;
 
-  class Slot;
   // One record in place, for the parser's tight loop: no lookup per field. Valid as long as the
   // records (chunks never move).
   Slot SlotOf(uint32_t index);
@@ -115,6 +125,8 @@ private:
   static constexpr uint8_t HasChildFlag = 0x10;
   static constexpr uint8_t ChildElsewhereFlag = 0x20;
 
+  // Record indexes are 32-bit and NoRecord stays free; counts are signed 32-bit.
+  static constexpr uint32_t MaxRecords = 0x7FFFFFFFu;
   static constexpr uint32_t FirstChunkRecords = 256;
   // A full-size chunk takes 6.25 MiB, room for three huge pages of the system.
   static constexpr uint32_t MaxChunkRecords = 262144;
@@ -164,6 +176,11 @@ private:
     Locate(index, c, o);
     return chunks_[c].flags[o];
   }
+  void SetFirstChildElsewhere(uint32_t index, uint32_t child);
+  // Adds the chunk that holds the record at size_.
+  void AddChunk(uint32_t chunk);
+  [[noreturn]] static void ThrowTooManyRecords();
+
   void SetFlag(uint32_t index, uint8_t flag, bool on) {
     uint8_t& f = FlagsAt(index);
     f = static_cast<uint8_t>(on ? (f | flag) : (f & ~flag));
@@ -180,6 +197,7 @@ private:
 
 class TNodeRecords::Slot {
 public:
+  uint32_t Index() const { return index_; }
   void SetTextStart(int32_t start) { record_->TextStart = start; }
   void SetTextFinish(int32_t finish) { record_->TextFinish = finish; }
   TStringElement Text() const { return {record_->TextStart, record_->TextFinish}; }
@@ -216,6 +234,22 @@ inline TNodeRecords::Slot TNodeRecords::SlotOf(uint32_t index) {
   uint32_t c, o;
   Locate(index, c, o);
   return Slot(this, index, &chunks_[c].records[o], &chunks_[c].flags[o]);
+}
+
+inline uint32_t TNodeRecords::Append() { return AppendSlot().Index(); }
+
+inline TNodeRecords::Slot TNodeRecords::AppendSlot() {
+  if (size_ >= MaxRecords)
+    ThrowTooManyRecords();
+  uint32_t c, o;
+  Locate(size_, c, o);
+  if (c == chunks_.size())
+    AddChunk(c);
+  Chunk& chunk = chunks_[c];
+  Record* record = &chunk.records[o];
+  ::new (record) Record{};
+  chunk.flags[o] = 0;
+  return Slot(this, size_++, record, &chunk.flags[o]);
 }
 
 } // namespace ujson
