@@ -3,20 +3,12 @@
 // The escape digits as the normalisation reads them, from decoded text and from UTF-8 bytes
 // alike: digits and NUL are ASCII. Shared by NormalizeText.cpp and NormalizeUtf8.cpp only.
 
+#include "json/HexDigits.h"
+
 #include <cstddef>
 #include <optional>
 
 namespace ujson::normalize_detail {
-
-inline int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9')
-    return c - u'0';
-  if (c >= u'A' && c <= u'F')
-    return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  return -1;
-}
 
 // The four characters after "\u" as a hexadecimal number, and how many of them are digits: a NUL
 // ends the number early; no digit before it, or any other character that is no hex digit, means

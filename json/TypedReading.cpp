@@ -1,5 +1,7 @@
 #include "json/TypedReading.h"
 
+#include "json/HexDigits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -13,16 +15,6 @@ namespace ujson {
 namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-int HexDigitValue(char16_t c) {
-  if (IsDigit(c))
-    return c - u'0';
-  if (c >= u'A' && c <= u'F')
-    return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  return -1;
-}
 
 template <typename Signed> std::optional<Signed> TextToInteger(std::u16string_view text) {
   using Unsigned = std::make_unsigned_t<Signed>;
