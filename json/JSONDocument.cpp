@@ -340,12 +340,14 @@ void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& I
       // The inspector reads the bytes; the text is made from them in one pass.
       const std::string_view body = bytes.View().substr(ujson::MarkLength(mark));
       ujson::Utf8Tally tally;
-      text = ujson::NormalizeUtf8Bytes(body, &tally);
+      std::u16string made = ujson::NormalizeUtf8Bytes(body, &tally);
       normalized = mark == ujson::ByteOrderMark::Utf8 || ujson::ReadsAsUtf8(tally);
-      if (normalized)
+      if (normalized) {
         Inspect(InspectedFile{true, body, {}});
-      else
-        ujson::KeepSpareText(std::move(text));
+        text = std::move(made);
+      } else {
+        ujson::KeepSpareText(std::move(made));
+      }
     }
     // UTF-16 or the ANSI code page: the inspector reads the decoded text, normalised after it.
     if (!normalized)

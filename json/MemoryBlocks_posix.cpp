@@ -33,12 +33,12 @@ void* MapSystemBlock(std::size_t bytes) noexcept {
     return block;
   // Only the aligned part is kept: what lies before and after it goes back.
   const auto start = reinterpret_cast<std::uintptr_t>(block);
-  const std::uintptr_t aligned = AlignUp(start, kHugePage);
-  if (aligned > start)
-    ::munmap(block, aligned - start);
-  if (const std::size_t after = kHugePage - (aligned - start); after > 0)
-    ::munmap(reinterpret_cast<void*>(aligned + bytes), after);
-  auto* kept = reinterpret_cast<void*>(aligned);
+  const std::size_t before = AlignUp(start, kHugePage) - start;
+  char* kept = static_cast<char*>(block) + before;
+  if (before > 0)
+    ::munmap(block, before);
+  if (const std::size_t after = kHugePage - before; after > 0)
+    ::munmap(kept + bytes, after);
   ::madvise(kept, bytes, MADV_HUGEPAGE);
   return kept;
 }
@@ -47,10 +47,11 @@ void UnmapSystemBlock(void* block, std::size_t bytes) noexcept { ::munmap(block,
 
 void AdviseHugePages(void* memory, std::size_t bytes) noexcept {
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  const std::uintptr_t first = AlignUp(start, kHugePage);
-  const std::uintptr_t last = (start + bytes) & ~(std::uintptr_t{kHugePage} - 1);
-  if (last > first)
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  const std::size_t before = AlignUp(start, kHugePage) - start;
+  if (bytes < before + kHugePage)
+    return;
+  const std::size_t whole = (bytes - before) / kHugePage * kHugePage;
+  ::madvise(static_cast<char*>(memory) + before, whole, MADV_HUGEPAGE);
 }
 
 } // namespace ujson
