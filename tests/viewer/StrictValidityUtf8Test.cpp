@@ -118,7 +118,10 @@ TEST(StrictValidityUtf8Test, FindsTheSameAtEveryPlaceInAString) {
   for (std::size_t before = 0; before < 40 && failures < 5; ++before) {
     for (const std::string& special : specials) {
       for (const std::string& open : {"\""s, "[\n  \""s, "\xEF\xBB\xBF\""s}) {
-        const std::string text = open + std::string(before, 'a') + special + "bcd";
+        std::string text = open;
+        text.append(before, 'a');
+        text += special;
+        text += "bcd";
         failures += SameFinding(text) ? 0 : 1;
         failures += SameFinding(text + "\"") ? 0 : 1;
         failures += SameFinding(text + "\"]") ? 0 : 1;
