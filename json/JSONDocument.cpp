@@ -1,6 +1,7 @@
 #include "json/JSONDocument.h"
 
 #include "json/AddressPoisoning.h"
+#include "json/BackgroundTask.h"
 #include "json/FileReading.h"
 #include "json/FileText.h"
 #include "json/MemoryBlocks.h"
@@ -15,6 +16,14 @@
 #include <utility>
 
 namespace {
+
+// The inspector of a UTF-8 file runs beside the parse for files from this size on: below it a
+// thread costs more than it saves.
+constexpr std::size_t kInspectAlongsideFrom = std::size_t{1} << 20;
+// ... and up to this size, since the file's bytes then stay through the parse. Beyond it they go
+// first: a huge file's peak matters more than its seconds, and most in a 32-bit host.
+constexpr std::size_t kInspectAlongsideUpTo =
+    sizeof(void*) >= 8 ? std::size_t{256} << 20 : std::size_t{64} << 20;
 
 // Containers with fewer children are walked; larger ones get an index of their children.
 constexpr int32_t IndexedChildren = 32;
@@ -331,36 +340,26 @@ void TJSON::LoadFromFile(const std::u16string& AFileName, const TextInspector& I
     ParseNormalized(ujson::ReadNormalizedFileText(AFileName));
     return;
   }
-  std::u16string text;
-  bool normalized = false;
-  {
-    const ujson::FileBytes bytes = ujson::ReadFileBytes(AFileName);
-    const ujson::ByteOrderMark mark = ujson::DetectByteOrderMark(bytes.View());
-    if (mark == ujson::ByteOrderMark::Utf8 || mark == ujson::ByteOrderMark::None) {
-      // The inspector reads the bytes; the text is made from them in one pass.
-      const std::string_view body = bytes.View().substr(ujson::MarkLength(mark));
-      ujson::Utf8Tally tally;
-      std::u16string made = ujson::NormalizeUtf8Bytes(body, &tally);
-      normalized = mark == ujson::ByteOrderMark::Utf8 || ujson::ReadsAsUtf8(tally);
-      if (normalized) {
-        Inspect(InspectedFile{true, body, {}});
-        text = std::move(made);
-      } else {
-        ujson::KeepSpareText(std::move(made));
-      }
-    }
+  ujson::FileTextWithBytes file = ujson::ReadFileTextWithBytes(AFileName);
+  if (!file.normalized) {
     // UTF-16 or the ANSI code page: the inspector reads the decoded text, normalised after it.
-    if (!normalized)
-      text = ujson::DecodeFileBytes(bytes.View());
-  }
-  // The bytes are gone before the parse, and before an inspector of a decoded text looks: it
-  // never adds to the load's peak.
-  if (normalized) {
-    ParseNormalized(std::move(text));
+    Inspect(InspectedFile{false, {}, file.text});
+    LoadFromString(std::move(file.text));
     return;
   }
-  Inspect(InspectedFile{false, {}, text});
-  LoadFromString(std::move(text));
+  const InspectedFile inspected{true, file.body, {}};
+  if (file.body.size() < kInspectAlongsideFrom || file.body.size() > kInspectAlongsideUpTo) {
+    Inspect(inspected);
+    // The bytes go before the parse, so the inspector adds nothing to the load's peak.
+    file.bytes = {};
+    ParseNormalized(std::move(file.text));
+    return;
+  }
+  // The inspector reads the bytes on another core while the text is parsed; the bytes stay
+  // until it is done (the task waits for it when the parse fails).
+  ujson::BackgroundTask inspection([&Inspect, &inspected] { Inspect(inspected); });
+  ParseNormalized(std::move(file.text));
+  inspection.Wait();
 }
 
 void TJSON::LoadFromString(std::u16string AString) {

@@ -20,7 +20,8 @@ struct InspectedFile {
   std::string_view Utf8;
   std::u16string_view Text;
 };
-// What it throws ends the load.
+// What it throws ends the load. It may run on another thread while the text is parsed, and must
+// not touch documents meanwhile.
 using TextInspector = std::function<void(const InspectedFile&)>;
 
 // The document: the node of the top-level value, which also owns the text every range of its

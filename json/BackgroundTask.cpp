@@ -1,0 +1,36 @@
+#include "json/BackgroundTask.h"
+
+#include <system_error>
+#include <utility>
+
+namespace ujson {
+
+BackgroundTask::BackgroundTask(std::function<void()> work) : work_(std::move(work)) {
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    Run();
+  }
+}
+
+BackgroundTask::~BackgroundTask() {
+  if (thread_.joinable())
+    thread_.join();
+}
+
+void BackgroundTask::Run() noexcept {
+  try {
+    work_();
+  } catch (...) {
+    error_ = std::current_exception();
+  }
+}
+
+void BackgroundTask::Wait() {
+  if (thread_.joinable())
+    thread_.join();
+  if (error_)
+    std::rethrow_exception(std::exchange(error_, nullptr));
+}
+
+} // namespace ujson
