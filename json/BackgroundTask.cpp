@@ -5,11 +5,13 @@
 
 namespace ujson {
 
-BackgroundTask::BackgroundTask(std::function<void()> work) : work_(std::move(work)) {
+BackgroundTask::BackgroundTask(std::function<void()> work, WithoutThread without)
+    : work_(std::move(work)) {
   try {
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error&) {
-    Run();
+    if (without == WithoutThread::RunAtOnce)
+      Run();
   }
 }
 

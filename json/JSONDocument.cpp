@@ -7,10 +7,12 @@
 #include "json/MemoryBlocks.h"
 #include "json/NodeRecordBuilder.h"
 #include "json/NormalizeText.h"
+#include "json/PreparedBlocks.h"
 #include "json/TextDecoding.h"
 #include "json/UnicodeConversion.h"
 
 #include <new>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -24,6 +26,12 @@ constexpr std::size_t kInspectAlongsideFrom = std::size_t{1} << 20;
 // first: a huge file's peak matters more than its seconds, and most in a 32-bit host.
 constexpr std::size_t kInspectAlongsideUpTo =
     sizeof(void*) >= 8 ? std::size_t{256} << 20 : std::size_t{64} << 20;
+
+// Texts from this length on make more records than the growing chunks hold (262,144 of them,
+// at fewer than 16 characters each, a common density), so their parse gets its full-size chunks
+// made ready beside it, this many at a time: a chunk fills more slowly than one is made.
+constexpr std::size_t kPrepareChunksFrom = std::size_t{4} << 20;
+constexpr std::size_t kChunksAhead = 1;
 
 // Containers with fewer children are walked; larger ones get an index of their children.
 constexpr int32_t IndexedChildren = 32;
@@ -369,9 +377,22 @@ void TJSON::LoadFromString(std::u16string AString) {
 
 void TJSON::ParseNormalized(std::u16string AText) {
   FText = std::move(AText);
+  // A big text fills many full-size record chunks; another core makes them ready.
+  std::optional<ujson::PreparedBlocks> chunks;
+  if (FText.size() >= kPrepareChunksFrom) {
+    chunks.emplace(ujson::TNodeRecords::FullChunkBytes(), kChunksAhead);
+    FRecords.UsePreparedChunks(&*chunks);
+  }
+  const auto done = [this] { FRecords.UsePreparedChunks(nullptr); };
   // The builder refuses a text too long for its positions.
   int32_t position = 1;
-  ParseInto(*this, position);
+  try {
+    ParseInto(*this, position);
+  } catch (...) {
+    done();
+    throw;
+  }
+  done();
 }
 
 JSONRef JSONFromFile(const std::u16string& AFileName) { return JSONFromFile(AFileName, {}); }

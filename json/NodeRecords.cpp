@@ -1,6 +1,7 @@
 #include "json/NodeRecords.h"
 
 #include "json/JSONError.h"
+#include "json/PreparedBlocks.h"
 
 namespace ujson {
 
@@ -11,7 +12,11 @@ void TNodeRecords::ThrowTooManyRecords() {
 
 void TNodeRecords::AddChunk(uint32_t chunk) {
   const size_t records = ChunkRecords(chunk);
-  MemoryBlock block(records * (sizeof(Record) + 1));
+  MemoryBlock block;
+  if (preparedChunks_ != nullptr && records == MaxChunkRecords)
+    block = preparedChunks_->Take();
+  if (block.data() == nullptr)
+    block = MemoryBlock(ChunkBytes(records));
   auto* first = reinterpret_cast<Record*>(block.data());
   auto* flags = reinterpret_cast<uint8_t*>(first + records);
   chunks_.push_back({std::move(block), first, flags});

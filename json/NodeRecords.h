@@ -12,6 +12,8 @@
 
 namespace ujson {
 
+class PreparedBlocks;
+
 // Sentinel for "no record" in links and handles.
 inline constexpr uint32_t NoRecord = 0xFFFFFFFFu;
 
@@ -37,6 +39,10 @@ public:
   TNodeRecords& operator=(const TNodeRecords&) = delete;
 
   uint32_t Size() const { return size_; }
+  // Full-size chunks are taken from these while they are set and have one ready (a big parse
+  // sets them for its time); the records never hold on to them.
+  void UsePreparedChunks(PreparedBlocks* chunks) { preparedChunks_ = chunks; }
+  static std::size_t FullChunkBytes() { return ChunkBytes(MaxChunkRecords); }
   class Slot;
   // A new record with every range unset, kind jt_unknown and no links.
   uint32_t Append();
@@ -152,6 +158,9 @@ private:
       offset = beyond % MaxChunkRecords;
     }
   }
+  static std::size_t ChunkBytes(uint32_t records) {
+    return std::size_t{records} * (sizeof(Record) + 1);
+  }
   static uint32_t ChunkRecords(uint32_t chunk) {
     return chunk < GrowingChunks ? FirstChunkRecords << chunk : MaxChunkRecords;
   }
@@ -190,6 +199,7 @@ private:
 
   std::vector<Chunk> chunks_;
   uint32_t size_ = 0;
+  PreparedBlocks* preparedChunks_ = nullptr;
   std::vector<TStringElement> sideNames_;
   // First children that are not the next record (added by edits).
   std::unordered_map<uint32_t, uint32_t> firstChildElsewhere_;

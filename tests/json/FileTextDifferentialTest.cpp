@@ -219,6 +219,39 @@ TEST(FileTextDifferential, ReadsFilesInSmallChunksIntoTheReferenceText) {
   }
 }
 
+// The load with an inspector reads the file on a thread of its own and makes the text from the
+// bytes already in; a UTF-8 file comes back with its bytes, any other decoded and unnormalised.
+TEST(FileTextDifferential, ReadsFilesAheadOnAThreadIntoTheReferenceTextWithTheirBytes) {
+  CodePageGuard cp(1252);
+  ByteTexts texts(7u);
+  std::mt19937 random(8u);
+  int failures = 0;
+  for (int n = 0; n < 1500 && failures < 5; ++n) {
+    const std::string bytes = texts.Next(1 + static_cast<std::size_t>(n) % 40);
+    const TempFile file(".json", bytes);
+    const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 200)(random);
+    ujson::FileTextWithBytes read = ujson::ReadFileTextWithBytes(file.Name(), chunk, 0);
+    const ujson::ByteOrderMark mark = ujson::DetectByteOrderMark(bytes);
+    if (read.normalized) {
+      EXPECT_NE(mark, ujson::ByteOrderMark::Utf16LittleEndian);
+      EXPECT_NE(mark, ujson::ByteOrderMark::Utf16BigEndian);
+      EXPECT_EQ(read.body, std::string_view(bytes).substr(ujson::MarkLength(mark)));
+    } else {
+      EXPECT_TRUE(read.body.empty());
+      EXPECT_EQ(read.text, ujson::DecodeFileBytes(bytes));
+      ujson::NormalizeText(read.text);
+    }
+    const std::u16string expected = reference_text::FileText(bytes);
+    if (read.text != expected) {
+      ADD_FAILURE() << "chunk " << chunk << ", bytes "
+                    << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size()))
+                    << "\nexpected " << Printable(expected).substr(0, 400) << "\nread     "
+                    << Printable(read.text).substr(0, 400);
+      ++failures;
+    }
+  }
+}
+
 // The UTF-8 pass given the bytes in pieces, and in one call with no room to spare, against the
 // reference decoding and normalisation; false (after a failure) when not equal.
 template <class NextLength> bool SameFromPieces(std::string_view bytes, NextLength nextLength) {

@@ -80,4 +80,56 @@ TEST(TextInspectorTest, AnInspectorThatThrowsEndsTheLoadAndLeavesNoNodes) {
   EXPECT_EQ(JSONFromFile(file.Name(), TextInspector())->GetCount(), 2);
 }
 
+// A file of a few megabytes: read on a thread of its own, inspected beside the parse.
+std::string BigBody() {
+  std::string body = "[";
+  for (int i = 0; i < 120000; ++i)
+    body += (i == 0 ? "" : ",\r\n  ") + ("\"Gr\xC3\xB6\xC3\x9F"
+                                         "e " +
+                                         std::to_string(i) + "\"");
+  return body + "]";
+}
+
+TEST(TextInspectorTest, SeesABigUtf8FileWholeWhileItIsParsedAndLoadsTheSameDocument) {
+  const std::string body = BigBody();
+  ASSERT_GT(body.size(), std::size_t{1} << 21);
+  for (const std::string& mark : {""s, "\xEF\xBB\xBF"s}) {
+    const TempFile file(".json", mark + body);
+    const Seen seen = LoadInspected(file);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_TRUE(seen.isUtf8);
+    EXPECT_EQ(seen.bytes, body);
+    const JSONRef plain = JSONFromFile(file.Name());
+    EXPECT_EQ(DocumentTextOf(*seen.document), DocumentTextOf(*plain));
+    ASSERT_EQ(seen.document->GetCount(), 120000);
+    EXPECT_EQ(seen.document->GetChild(119999)->GetAsString(), u"Gr\u00F6\u00DFe 119999");
+  }
+}
+
+TEST(TextInspectorTest, SeesTheDecodedTextOfABigAnsiFile) {
+  CodePageGuard cp(1252);
+  std::string body = "[";
+  for (int i = 0; i < 120000; ++i)
+    body += (i == 0 ? "" : ", ") + ("\"Gr\xF6\xDF"
+                                    "e " +
+                                    std::to_string(i) + "\"");
+  body += "]";
+  const TempFile file(".json", body);
+  const Seen seen = LoadInspected(file);
+  EXPECT_EQ(seen.calls, 1);
+  EXPECT_FALSE(seen.isUtf8);
+  EXPECT_EQ(seen.text.substr(0, 10), u"[\"Gr\u00F6\u00DFe 0\"");
+  ASSERT_EQ(seen.document->GetCount(), 120000);
+  EXPECT_EQ(seen.document->GetChild(7)->GetAsString(), u"Gr\u00F6\u00DFe 7");
+}
+
+TEST(TextInspectorTest, AnInspectorOfABigFileThatThrowsEndsTheLoadAndLeavesNoNodes) {
+  const TempFile file(".json", BigBody());
+  const int64_t before = JSONInstanceCount;
+  EXPECT_THROW(
+      JSONFromFile(file.Name(), [](const InspectedFile&) { throw std::runtime_error("refused"); }),
+      std::runtime_error);
+  EXPECT_EQ(JSONInstanceCount, before);
+}
+
 } // namespace
