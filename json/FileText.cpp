@@ -5,6 +5,7 @@
 #include "json/FileReadingSystem.h"
 #include "json/MemoryBlocks.h"
 #include "json/NormalizeText.h"
+#include "json/PagePretouch.h"
 #include "json/Regional.h"
 #include "json/TextDecoding.h"
 #include "json/UnicodeConversion.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace ujson {
@@ -21,6 +23,11 @@ namespace {
 // The text grows ahead of the writing in steps of this many characters, so that only what it
 // will hold is ever touched.
 constexpr std::size_t kGrowStep = std::size_t{1} << 14;
+// Texts from this many characters on have their pages touched ahead of the writing, at most this
+// many bytes ahead: what the writing never reaches (a text shorter than its file) then costs
+// no more resident memory than that.
+constexpr std::size_t kPretouchFrom = std::size_t{4} << 20;
+constexpr std::size_t kPretouchLead = std::size_t{8} << 20;
 // The normalisation stops at most this many bytes before the end of a chunk that is not the
 // last; a chunk must be larger for every step to make progress.
 constexpr std::size_t kSmallestChunk = 64;
@@ -35,25 +42,40 @@ struct Utf8Piece {
 
 // Normalises a UTF-8 body as its source hands it over: source.Next(consumed) drops the first
 // consumed bytes of the last piece and gives the next, which begins with the rest of the last.
+// With pretouchText a big text's fresh pages are touched on another core ahead of the writing:
+// not while a reader works there, as two threads on that core slow each other down.
 template <class Source>
-std::u16string NormalizeUtf8Pieces(Source& source, std::size_t expectedLength, Utf8Tally* tally) {
+std::u16string NormalizeUtf8Pieces(Source& source, std::size_t expectedLength, bool pretouchText,
+                                   Utf8Tally* tally) {
   // Each byte makes at most one unit: room for the expected length means no move of the text
   // unless the file grows meanwhile.
   std::u16string text = TextWithRoom(expectedLength);
+  std::optional<PagePretouch> pretouch;
+  if (pretouchText && expectedLength >= kPretouchFrom)
+    pretouch.emplace(text.data(), text.capacity() * sizeof(char16_t), sizeof(char16_t),
+                     kPretouchLead);
   std::size_t w = 0;
   NormalizeState state;
   std::size_t consumed = 0;
   for (;;) {
     const Utf8Piece piece = source.Next(consumed);
     // A step writes at most one unit more than the bytes it reads.
-    if (const std::size_t need = w + piece.length + 1; text.size() < need)
-      text.resize(std::max(need, std::min(text.size() + kGrowStep, text.capacity())));
+    if (const std::size_t need = w + piece.length + 1; text.size() < need) {
+      const std::size_t size = std::max(need, std::min(text.size() + kGrowStep, text.capacity()));
+      // The size's terminator included.
+      if (size < text.capacity() && pretouch)
+        pretouch->Claim((size + 1) * sizeof(char16_t));
+      else
+        pretouch.reset(); // the text moves, or is all the writer's
+      text.resize(size);
+    }
     std::size_t r = 0;
     NormalizeUtf8Some(piece.data, r, piece.length, piece.final, text.data(), w, state, tally);
     if (piece.final)
       break;
     consumed = r;
   }
+  pretouch.reset();
   text.resize(w);
   return text;
 }
@@ -129,7 +151,7 @@ std::size_t BodyLength(uint64_t reported, std::size_t skip) {
 std::u16string NormalizeUtf8File(SystemFile& file, const FileHead& head, std::size_t skip,
                                  std::size_t chunkBytes, Utf8Tally* tally) {
   ChunkedUtf8Source source(file, head, skip, chunkBytes);
-  return NormalizeUtf8Pieces(source, BodyLength(file.ReportedSize(), skip), tally);
+  return NormalizeUtf8Pieces(source, BodyLength(file.ReportedSize(), skip), true, tally);
 }
 
 // Text in the ANSI code page, decoded but not normalised.
@@ -177,7 +199,8 @@ FileTextWithBytes ReadFileTextWithBytes(const std::u16string& fileName, std::siz
   const std::size_t skip = MarkLength(mark);
   Utf8Tally tally;
   ReadAheadUtf8Source source(file, skip);
-  std::u16string text = NormalizeUtf8Pieces(source, BodyLength(file.ReportedSize(), skip), &tally);
+  std::u16string text =
+      NormalizeUtf8Pieces(source, BodyLength(file.ReportedSize(), skip), false, &tally);
   read.bytes = file.TakeBytes();
   read.body = read.bytes.View().substr(skip);
   if (mark == ByteOrderMark::Utf8 || ReadsAsUtf8(tally)) {

@@ -219,6 +219,29 @@ TEST(FileTextDifferential, ReadsFilesInSmallChunksIntoTheReferenceText) {
   }
 }
 
+// A file of several megabytes has its text's pages touched on another thread ahead of the
+// writing, which must leave every character as the writing made it.
+TEST(FileTextDifferential, ReadsABigFileWhoseTextIsTouchedAheadIntoTheReferenceText) {
+  ByteTexts texts(9u);
+  // UTF-8 texts one after another, behind a mark that settles the encoding.
+  std::string bytes = "\xEF\xBB\xBF";
+  while (bytes.size() < (std::size_t{5} << 20)) {
+    const std::string next = texts.Next(1000);
+    const ujson::ByteOrderMark mark = ujson::DetectByteOrderMark(next);
+    if (mark == ujson::ByteOrderMark::None || mark == ujson::ByteOrderMark::Utf8)
+      bytes += next;
+  }
+  const TempFile file(".json", bytes);
+  const std::u16string expected = reference_text::FileText(bytes);
+  for (const std::size_t chunk : {std::size_t{4096}, ujson::FileTextChunkBytes}) {
+    const std::u16string actual = ujson::ReadNormalizedFileText(file.Name(), chunk);
+    ASSERT_EQ(actual.size(), expected.size());
+    const auto differ = std::mismatch(actual.begin(), actual.end(), expected.begin());
+    EXPECT_TRUE(differ.first == actual.end())
+        << "first difference at " << (differ.first - actual.begin()) << " in chunks of " << chunk;
+  }
+}
+
 // The load with an inspector reads the file on a thread of its own and makes the text from the
 // bytes already in; a UTF-8 file comes back with its bytes, any other decoded and unnormalised.
 TEST(FileTextDifferential, ReadsFilesAheadOnAThreadIntoTheReferenceTextWithTheirBytes) {
