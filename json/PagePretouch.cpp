@@ -28,10 +28,16 @@ PagePretouch::~PagePretouch() {
 }
 
 void PagePretouch::Claim(std::size_t bytes) {
-  const std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   claimedBytes_ = std::max(claimedBytes_, bytes);
   if (claimedBytes_ >= wakeAt_)
     claimed_.notify_one();
+  // A page being touched now may not be written until the touch is done.
+  while (touching_ < claimedBytes_) {
+    writerWaits_ = true;
+    touched_.wait(lock);
+  }
+  writerWaits_ = false;
 }
 
 void PagePretouch::Run() {
@@ -52,12 +58,16 @@ void PagePretouch::Run() {
       next += kPage;
     if (next >= size_)
       return;
-    // Under the lock, so that no claim can come between the look and the touch.
-    buffer_[next] = 0;
-    next += kPage;
-    // Room for the claims between two touches.
+    // The touch itself goes without the lock: a fault may take long, and the writer need not
+    // wait for it unless it claims this very page.
+    touching_ = next;
     lock.unlock();
+    buffer_[next] = 0;
     lock.lock();
+    touching_ = kNotTouching;
+    if (writerWaits_)
+      touched_.notify_all();
+    next += kPage;
   }
 }
 

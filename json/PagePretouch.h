@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 
@@ -34,7 +35,12 @@ private:
   std::size_t lead_;
   std::mutex mutex_;
   std::condition_variable claimed_;
+  std::condition_variable touched_;
   std::size_t claimedBytes_ = 0;
+  // The page being touched, if any.
+  static constexpr std::size_t kNotTouching = SIZE_MAX;
+  std::size_t touching_ = kNotTouching;
+  bool writerWaits_ = false;
   // The claim from which the waiting thread is to go on.
   std::size_t wakeAt_ = 0;
   bool stop_ = false;
