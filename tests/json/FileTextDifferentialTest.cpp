@@ -195,6 +195,19 @@ TEST(FileTextDifferential, GivesTheReferenceTextWhereverAPieceOfTheTextEnds) {
   }
 }
 
+// Whether a file's text, read in chunks of this size, is the reference text of its bytes;
+// false after a failure that shows both.
+bool ReadAsReference(const std::string& bytes, std::size_t chunk, const std::u16string& actual) {
+  const std::u16string expected = reference_text::FileText(bytes);
+  if (actual == expected)
+    return true;
+  ADD_FAILURE() << "chunk " << chunk << ", bytes "
+                << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size())) << "\nexpected "
+                << Printable(expected).substr(0, 400) << "\nread     "
+                << Printable(actual).substr(0, 400);
+  return false;
+}
+
 // A file is read a chunk at a time into one small buffer; whatever stands where a chunk ends
 // (half a sequence, an escape, a run of backslashes or of layout) must come out as if the bytes
 // were read whole, whichever encoding the mark or the tally chooses.
@@ -207,15 +220,8 @@ TEST(FileTextDifferential, ReadsFilesInSmallChunksIntoTheReferenceText) {
     const std::string bytes = texts.Next(1 + static_cast<std::size_t>(n) % 40);
     const TempFile file(".json", bytes);
     const std::size_t chunk = std::uniform_int_distribution<std::size_t>(64, 200)(random);
-    const std::u16string actual = ujson::ReadNormalizedFileText(file.Name(), chunk);
-    const std::u16string expected = reference_text::FileText(bytes);
-    if (actual != expected) {
-      ADD_FAILURE() << "chunk " << chunk << ", bytes "
-                    << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size()))
-                    << "\nexpected " << Printable(expected).substr(0, 400) << "\nread     "
-                    << Printable(actual).substr(0, 400);
+    if (!ReadAsReference(bytes, chunk, ujson::ReadNormalizedFileText(file.Name(), chunk)))
       ++failures;
-    }
   }
 }
 
@@ -264,14 +270,8 @@ TEST(FileTextDifferential, ReadsFilesAheadOnAThreadIntoTheReferenceTextWithTheir
       EXPECT_EQ(read.text, ujson::DecodeFileBytes(bytes));
       ujson::NormalizeText(read.text);
     }
-    const std::u16string expected = reference_text::FileText(bytes);
-    if (read.text != expected) {
-      ADD_FAILURE() << "chunk " << chunk << ", bytes "
-                    << (bytes.size() < 400 ? Hex(bytes) : std::to_string(bytes.size()))
-                    << "\nexpected " << Printable(expected).substr(0, 400) << "\nread     "
-                    << Printable(read.text).substr(0, 400);
+    if (!ReadAsReference(bytes, chunk, read.text))
       ++failures;
-    }
   }
 }
 

@@ -36,18 +36,24 @@ Seen LoadInspected(const TempFile& file) {
   return seen;
 }
 
+// Loads a UTF-8 file of this body behind the mark: the inspector sees its bytes after the mark,
+// once, and the document is the one a load without it makes.
+Seen LoadInspectedUtf8(const std::string& mark, const std::string& body) {
+  const TempFile file(".json", mark + body);
+  Seen seen = LoadInspected(file);
+  EXPECT_EQ(seen.calls, 1);
+  EXPECT_TRUE(seen.isUtf8);
+  EXPECT_EQ(seen.bytes, body);
+  EXPECT_EQ(DocumentTextOf(*seen.document), DocumentTextOf(*JSONFromFile(file.Name())));
+  return seen;
+}
+
 TEST(TextInspectorTest, SeesTheBytesOfAUtf8FileBeforeNormalisationOnceAndLoadsTheSameDocument) {
   // A UTF-8 mark, CR LF, a TAB, a run of spaces, an escape and a character of two bytes.
   const std::string body = "{\r\n\t\"a\":  \"\\u0041\xC3\xA9\"\r\n}";
   for (const std::string& mark : {""s, "\xEF\xBB\xBF"s}) {
-    const TempFile file(".json", mark + body);
-    const Seen seen = LoadInspected(file);
-    EXPECT_EQ(seen.calls, 1);
-    EXPECT_TRUE(seen.isUtf8);
-    EXPECT_EQ(seen.bytes, body);
+    const Seen seen = LoadInspectedUtf8(mark, body);
     EXPECT_EQ(ujson::Utf8ToUtf16(seen.bytes), u"{\r\n\t\"a\":  \"\\u0041\u00E9\"\r\n}");
-    const JSONRef plain = JSONFromFile(file.Name());
-    EXPECT_EQ(DocumentTextOf(*seen.document), DocumentTextOf(*plain));
     ASSERT_EQ(seen.document->GetCount(), 1);
     EXPECT_EQ(seen.document->GetChild(0)->GetAsString(), u"A\u00E9");
   }
@@ -94,13 +100,7 @@ TEST(TextInspectorTest, SeesABigUtf8FileWholeWhileItIsParsedAndLoadsTheSameDocum
   const std::string body = BigBody();
   ASSERT_GT(body.size(), std::size_t{1} << 21);
   for (const std::string& mark : {""s, "\xEF\xBB\xBF"s}) {
-    const TempFile file(".json", mark + body);
-    const Seen seen = LoadInspected(file);
-    EXPECT_EQ(seen.calls, 1);
-    EXPECT_TRUE(seen.isUtf8);
-    EXPECT_EQ(seen.bytes, body);
-    const JSONRef plain = JSONFromFile(file.Name());
-    EXPECT_EQ(DocumentTextOf(*seen.document), DocumentTextOf(*plain));
+    const Seen seen = LoadInspectedUtf8(mark, body);
     ASSERT_EQ(seen.document->GetCount(), 120000);
     EXPECT_EQ(seen.document->GetChild(119999)->GetAsString(), u"Gr\u00F6\u00DFe 119999");
   }
